@@ -1,0 +1,91 @@
+#include <cstring>
+
+#include "host/HostLink.h"
+#include "support/Handles.h"
+
+namespace {
+
+// A section of the host's name, created for one transfer. When a section of
+// that name already exists (the host or another copy of the tool still holds
+// one), the system hands back that one, whatever its size: `existed` tells.
+struct HostSection {
+    KernelHandle handle;
+    bool existed = false;
+};
+
+HostSection CreateHostSection(HWND window, DWORD size) {
+    const std::string name = HostSectionName(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)));
+    HANDLE handle = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str());
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    return HostSection{KernelHandle(handle), existed};
+}
+
+// The bytes of a view that may be used: the page-rounded size of the mapped
+// region, the nearest the platform tells of the section's size.
+SIZE_T UsableBytes(const MappedView& view) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (VirtualQuery(view.Bytes(), &info, sizeof info) == 0) return 0;
+    return info.RegionSize;
+}
+
+}  // namespace
+
+// A transfer of S bytes needs S usable bytes in the section actually obtained;
+// a smaller section of the same name left by someone else would cut the text,
+// so the transfer is then given up like any other failure.
+std::string GetHostText(HWND window, unsigned textKind) {
+    if (!IsHostWindow(window)) return {};
+    HWND editWindow = GetHostEditWindow(window);
+    const auto length = static_cast<DWORD>(SendMessageA(editWindow, WM_GETTEXTLENGTH, 0, 0));
+    const DWORD size = length + 1;
+    if (size == 0) return {};
+
+    HostSection section = CreateHostSection(window, size);
+    if (!section.handle) return {};
+    {
+        MappedView view(MapViewOfFile(section.handle.Get(), FILE_MAP_WRITE, 0, 0, 0));
+        if (!view || UsableBytes(view) < size) return {};
+        // A new section comes zero-filled from the system; only an old one
+        // needs clearing.
+        if (section.existed) std::memset(view.Bytes(), 0, size);
+    }
+    const LRESULT reply = SendMessageA(window, HM_GETTEXT, textKind, 0);
+    if ((reply & 0xFF) == 0) return {};
+
+    MappedView view(MapViewOfFile(section.handle.Get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view || UsableBytes(view) < size) return {};
+    // The text ends at its NUL within the S bytes. Without one the host wrote
+    // more than the section holds: the text is incomplete, and an incomplete
+    // text must not be taken for the whole (only an empty text fits).
+    const char* bytes = view.Bytes();
+    const void* nul = std::memchr(bytes, '\0', size);
+    if (nul == nullptr) return {};
+    return std::string(bytes, static_cast<const char*>(nul));
+}
+
+std::string GetHostAllText(HWND window) { return GetHostText(window, kTextKindAll); }
+
+std::string GetHostSelText(HWND window) { return GetHostText(window, kTextKindSelection); }
+
+void SetHostText(HWND window, const std::string& text, unsigned textKind) {
+    if (!IsHostWindow(window)) return;
+    if (text.size() >= MAXDWORD) return;
+    const auto size = static_cast<DWORD>(text.size() + 1);
+
+    HostSection section = CreateHostSection(window, size);
+    if (!section.handle) return;
+    {
+        MappedView view(MapViewOfFile(section.handle.Get(), FILE_MAP_WRITE, 0, 0, 0));
+        if (!view || UsableBytes(view) < size) return;
+        // The section carries the text up to its first NUL, then a NUL; the
+        // rest of the S bytes is zero.
+        const std::size_t carried = std::strlen(text.c_str());
+        std::memcpy(view.Bytes(), text.data(), carried);
+        std::memset(view.Bytes() + carried, 0, section.existed ? size - carried : 1);
+    }
+    SendMessageA(window, HM_SETTEXT, textKind, static_cast<LPARAM>(size));
+}
+
+void SetHostAllText(HWND window, const std::string& text) { SetHostText(window, text, kTextKindAll); }
+
+void SetHostSelText(HWND window, const std::string& text) { SetHostText(window, text, kTextKindSelection); }

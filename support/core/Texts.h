@@ -1,0 +1,30 @@
+#pragma once
+
+// Every text that the user sees, in one place. The source is UTF-8; the build
+// turns each literal into code page 932 bytes.
+
+inline constexpr char kAppCaption[] = "Pelmarind";
+inline constexpr char kNotStartedFromHost[] = "Zorvaneの[ツール]から実行して下さい。";
+inline constexpr char kTempFileFailed[] = "テンポラリファイルの作成に失敗しました。";
+inline constexpr char kLaunchFailedSuffix[] = "の起動に失敗しました。";
+inline constexpr char kLockPrefix[] = "[ロック] ";
+
+// File helper errors; %s stands for the file name.
+inline constexpr char kCannotCreateFile[] = "ﾌｧｲﾙ %s を作成できません";
+inline constexpr char kCannotOpenFile[] = "ﾌｧｲﾙ %s は開けません";
+inline constexpr char kStreamWriteError[] = "ｽﾄﾘｰﾑへの書き込みｴﾗｰ";
+
+// Save dialog file types.
+inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";
+inline constexpr char kFilterUserMiddle[] = ")|";
+inline constexpr char kFilterTail[] = "|すべてのファイル(*.*)|*.*";
+inline constexpr char kFilterHtml[] = "HTMLファイル";
+inline constexpr char kFilterPerl[] = "Perlファイル";
+inline constexpr char kFilterRuby[] = "Rubyファイル";
+inline constexpr char kFilterIni[] = "INIファイル";
+inline constexpr char kFilterBat[] = "BATファイル";
+inline constexpr char kFilterCpp[] = "C/C++ファイル";
+inline constexpr char kFilterJava[] = "Javaファイル";
+inline constexpr char kFilterVb[] = "VBファイル";
+inline constexpr char kFilterHsp[] = "HSPファイル";
+inline constexpr char kFilterPas[] = "Delphiファイル";

@@ -1,0 +1,264 @@
+#include "tests/robot/Robot.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr int kMessageBoxIconId = 0x14;
+
+std::string Quoted(const std::string& argument) {
+    return argument.find_first_of(" \t") == std::string::npos ? argument : "\"" + argument + "\"";
+}
+
+void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = dir + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path + "\\");
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+std::vector<std::string> SplitLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) break;  // a line still being written
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+StandinHost::Record ParseRecord(const std::string& line) {
+    StandinHost::Record record;
+    std::size_t start = 0;
+    bool first = true;
+    while (start <= line.size()) {
+        std::size_t end = line.find('\t', start);
+        if (end == std::string::npos) end = line.size();
+        const std::string field = line.substr(start, end - start);
+        if (first) {
+            record["tag"] = field;
+            first = false;
+        } else {
+            const std::size_t eq = field.find('=');
+            record[field.substr(0, eq)] = eq == std::string::npos ? std::string() : field.substr(eq + 1);
+        }
+        start = end + 1;
+    }
+    return record;
+}
+
+}  // namespace
+
+std::string BinDir() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir = path;
+    return dir.substr(0, dir.find_last_of('\\') + 1);
+}
+
+std::string BinPath(const std::string& exeName) { return BinDir() + exeName; }
+
+std::string ReadFileBytes(const std::string& path) {
+    std::string bytes;
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return bytes;
+    char buffer[65536];
+    DWORD n = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
+    return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    if (file && !bytes.empty()) WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+TempDir::TempDir() {
+    static LONG counter = 0;
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    path_ = std::string(temp) + "pelmarind-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(InterlockedIncrement(&counter)) + "\\";
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+ChildProcess::ChildProcess(const std::string& commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::string line = commandLine;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        process_.Reset(info.hProcess);
+        pid_ = info.dwProcessId;
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.Get(), 1);
+        WaitForSingleObject(process_.Get(), 5000);
+    }
+}
+
+std::optional<DWORD> ChildProcess::Wait(DWORD timeoutMs) {
+    if (!process_ || WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.Get(), &code);
+    return code;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD pid;
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->pid && (search->className == nullptr || ClassNameOf(window) == search->className)) {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className) {
+    WindowSearch search{pid, className, {}};
+    EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForTopLevelWindow(DWORD pid, const char* className, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    do {
+        for (HWND window : TopLevelWindowsOf(pid, className)) {
+            if (IsWindowVisible(window)) return window;
+        }
+        Sleep(20);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::string ClassNameOf(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, 255);
+    return name;
+}
+
+std::string TextOf(HWND window) {
+    if (window == nullptr) return {};
+    const auto length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<std::size_t>(length) + 2, '\0');
+    SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+std::optional<MessageBoxView> WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    do {
+        for (HWND window : TopLevelWindowsOf(pid, "#32770")) {
+            HWND textControl = GetDlgItem(window, kMessageBoxTextId);
+            if (textControl == nullptr || !IsWindowVisible(window)) continue;
+            MessageBoxView view;
+            view.window = window;
+            view.owner = GetWindow(window, GW_OWNER);
+            view.caption = TextOf(window);
+            view.text = TextOf(textControl);
+            const auto icon = reinterpret_cast<HICON>(SendMessageA(GetDlgItem(window, kMessageBoxIconId), STM_GETICON, 0, 0));
+            view.exclamationIcon = icon != nullptr && icon == LoadIconA(nullptr, IDI_EXCLAMATION);
+            view.errorIcon = icon != nullptr && icon == LoadIconA(nullptr, IDI_HAND);
+            return view;
+        }
+        Sleep(20);
+    } while (GetTickCount() - start < timeoutMs);
+    return std::nullopt;
+}
+
+void PressButton(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+StandinHost::StandinHost(const std::vector<std::string>& switches, const std::string& command) {
+    logPath_ = dir_.File("standin.log");
+    finalPath_ = dir_.File("final.txt");
+    std::string line = Quoted(BinPath("standin_editor.exe")) + " " + Quoted("--log=" + logPath_) + " " +
+                       Quoted("--final=" + finalPath_);
+    for (const std::string& s : switches) line += " " + Quoted(s);
+    if (!command.empty()) line += " -- " + command;
+    process_ = ChildProcess(line);
+    if (!process_.Started()) return;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 20000) {
+        const auto ready = Records("ready");
+        if (!ready.empty()) {
+            main_ = reinterpret_cast<HWND>(std::stoul(ready[0].at("main")));
+            owner_ = reinterpret_cast<HWND>(std::stoul(ready[0].at("owner")));
+            edit_ = reinterpret_cast<HWND>(std::stoul(ready[0].at("edit")));
+            return;
+        }
+        if (process_.Wait(20)) return;
+    }
+}
+
+StandinHost::~StandinHost() {
+    if (process_.Started() && !process_.Wait(0)) {
+        if (main_ != nullptr) PostMessageA(main_, WM_CLOSE, 0, 0);
+        process_.Wait(10000);
+    }
+}
+
+bool StandinHost::WaitForExit(DWORD timeoutMs) { return process_.Wait(timeoutMs).has_value(); }
+
+DWORD StandinHost::WaitForStartedPid(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    do {
+        const auto started = Records("started");
+        if (!started.empty()) return static_cast<DWORD>(std::stoul(started[0].at("pid")));
+        Sleep(10);
+    } while (GetTickCount() - start < timeoutMs);
+    return 0;
+}
+
+std::vector<StandinHost::Record> StandinHost::AllRecords() const {
+    std::vector<Record> records;
+    for (const std::string& line : SplitLines(ReadFileBytes(logPath_))) records.push_back(ParseRecord(line));
+    return records;
+}
+
+std::vector<StandinHost::Record> StandinHost::Records(const std::string& tag) const {
+    std::vector<Record> records;
+    for (Record& record : AllRecords()) {
+        if (record["tag"] == tag) records.push_back(std::move(record));
+    }
+    return records;
+}

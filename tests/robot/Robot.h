@@ -1,0 +1,108 @@
+#pragma once
+// The test robot: starts programs, finds the windows of other processes,
+// reads and drives message boxes, and controls the stand-in editor.
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/Handles.h"
+
+// Folder of the running test program, where every program of the build lies,
+// with a trailing backslash.
+std::string BinDir();
+std::string BinPath(const std::string& exeName);
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// A fresh folder under the temporary-files folder, removed with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return path_; }  // with a trailing backslash
+    std::string File(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+// A started process; terminated if still running when the owner goes.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    explicit ChildProcess(const std::string& commandLine);
+    ChildProcess(ChildProcess&&) = default;
+    ChildProcess& operator=(ChildProcess&&) = default;
+    ~ChildProcess();
+    bool Started() const { return static_cast<bool>(process_); }
+    DWORD Pid() const { return pid_; }
+    HANDLE Handle() const { return process_.Get(); }
+    // Waits up to timeoutMs; the exit code, or nothing while it runs.
+    std::optional<DWORD> Wait(DWORD timeoutMs);
+
+private:
+    KernelHandle process_;
+    DWORD pid_ = 0;
+};
+
+std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className = nullptr);
+HWND WaitForTopLevelWindow(DWORD pid, const char* className, DWORD timeoutMs);
+std::string ClassNameOf(HWND window);
+// Window text through WM_GETTEXT, which works for other processes' controls.
+std::string TextOf(HWND window);
+
+struct MessageBoxView {
+    HWND window = nullptr;
+    HWND owner = nullptr;
+    std::string caption;
+    std::string text;
+    bool exclamationIcon = false;
+    bool errorIcon = false;
+};
+// The first message box (dialog class #32770 holding a text control 0xFFFF)
+// of a process, waited for up to timeoutMs.
+std::optional<MessageBoxView> WaitForMessageBox(DWORD pid, DWORD timeoutMs);
+// Presses a dialog's button by its control id (1 OK, 2 Cancel).
+void PressButton(HWND dialog, int id);
+
+// The stand-in editor, started with its switches (see the stand-in's
+// options) and, after "--", a command to start from its Tools menu.
+class StandinHost {
+public:
+    explicit StandinHost(const std::vector<std::string>& switches, const std::string& command = {});
+    ~StandinHost();
+    StandinHost(const StandinHost&) = delete;
+    StandinHost& operator=(const StandinHost&) = delete;
+
+    bool Ready() const { return main_ != nullptr; }
+    HWND Main() const { return main_; }
+    HWND Owner() const { return owner_; }
+    HWND Edit() const { return edit_; }
+    DWORD Pid() const { return process_.Pid(); }
+    const std::string& LogPath() const { return logPath_; }
+    const std::string& FinalPath() const { return finalPath_; }
+
+    // Waits until the stand-in has ended (it ends after its command).
+    bool WaitForExit(DWORD timeoutMs);
+    // The process id of the started command, once the stand-in logged it.
+    DWORD WaitForStartedPid(DWORD timeoutMs);
+
+    using Record = std::map<std::string, std::string>;
+    // Log lines of one tag, each as its fields (and "tag").
+    std::vector<Record> Records(const std::string& tag) const;
+    std::vector<Record> AllRecords() const;
+    std::string FinalText() const { return ReadFileBytes(finalPath_); }
+
+private:
+    TempDir dir_;
+    std::string logPath_, finalPath_;
+    ChildProcess process_;
+    HWND main_ = nullptr, owner_ = nullptr, edit_ = nullptr;
+};

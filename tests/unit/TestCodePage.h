@@ -1,0 +1,6 @@
+#pragma once
+#include "support/core/CodePage.h"
+
+// The code page the unit tests run against: the platform's under Wine, the
+// portable model natively.
+const CodePage& TestCodePage();
