@@ -12,7 +12,7 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 # Debian 12 packages, installed only when missing.
 ensure_deps() {
     local packages=(wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix cmake googletest g++ make
-                    clang libclang-rt-14-dev imagemagick locales timeout)
+                    clang libclang-rt-14-dev imagemagick locales fonts-ipafont-gothic fonts-wine timeout)
     local missing=() p
     for p in "${packages[@]}"; do
         [ "$p" = timeout ] && continue

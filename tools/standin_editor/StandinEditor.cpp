@@ -393,16 +393,19 @@ LRESULT Standin::MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return OnSetText(wParam, lParam);
     case WM_CLOSE:
         if (running_) return 0;
-        DestroyWindow(window);
+        WriteFinal();
+        // Destroying the owner destroys the main window with it.
+        DestroyWindow(owner_ != nullptr ? owner_ : window);
         return 0;
     case WM_DESTROY:
-        WriteFinal();
         for (HANDLE section : keptSections_) CloseHandle(section);
         keptSections_.clear();
-        if (owner_ != nullptr) DestroyWindow(owner_);
-        if (font_ != nullptr) DeleteObject(font_);
         PostQuitMessage(0);
         return 0;
+    case WM_NCDESTROY:
+        if (font_ != nullptr) DeleteObject(font_);
+        font_ = nullptr;
+        return DefWindowProcA(window, message, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
