@@ -1,0 +1,13 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+
+// An error that ends the job; its message (code page 932 bytes) is what the
+// default error display shows the user.
+class ToolError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The message with its one %s replaced by the argument.
+std::string FormatMessageText(const char* pattern, const std::string& argument);
