@@ -8,9 +8,8 @@
 // 3 FILE not replaced.
 //
 // A GUI-subsystem program that shows nothing: started by a GUI program it
-// brings up no console window. It checks its message queue once at the start,
-// so that a starter waiting for it to be ready for input stops waiting at
-// once.
+// brings up no console window. It reports itself ready for input at once, so
+// that a starter's input-idle wait does not last the whole conversion.
 #include <windows.h>
 
 #include <string>
@@ -59,8 +58,11 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Ready for input: a starter's input-idle wait ends here, not when the
+    // conversion is done. (Wine signals it only from a message wait.)
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
 
     TextConvOptions options;
     std::string file;
