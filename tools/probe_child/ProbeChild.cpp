@@ -32,7 +32,9 @@
 //          hex digits, byte for byte)
 //   done   pid, size (FILE's size at the end), grandchild (its pid, or 0),
 //          written before the probe ends
-//   grandchild-done  pid, when a grandchild ends
+//   holding  pid, once --hold has opened the file
+//   grandchild-done  pid, when a grandchild ends (a holding one has closed
+//          the file by then)
 //   error  pid, what: an instruction that could not be carried out (the
 //          probe then ends with exit code 2)
 #include <windows.h>
@@ -209,14 +211,21 @@ int Fail(const Instructions& in, const std::string& what) {
     return 2;
 }
 
+// Holds the file with no sharing for the time asked, once the starter knows.
+bool HoldFor(const Instructions& in) {
+    const FileHandle held = OpenUnshared(in.file);
+    if (!held) return false;
+    const KernelHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, in.readyEvent.c_str()));
+    if (ready) SetEvent(ready.Get());
+    Sleep(static_cast<DWORD>(in.grandchildHoldMs));
+    return true;
+}
+
+// Its record comes after the file is closed again.
 int RunGrandchild(const Instructions& in) {
     const std::string pid = std::to_string(GetCurrentProcessId());
     if (in.grandchildHoldMs >= 0) {
-        FileHandle held = OpenUnshared(in.file);
-        if (!held) return Fail(in, "grandchild-hold");
-        const KernelHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, in.readyEvent.c_str()));
-        if (ready) SetEvent(ready.Get());
-        Sleep(static_cast<DWORD>(in.grandchildHoldMs));
+        if (!HoldFor(in)) return Fail(in, "grandchild-hold");
     } else {
         Sleep(static_cast<DWORD>(in.grandchildSleepMs));
     }
@@ -257,6 +266,7 @@ int main(int argc, char** argv) {
     if (in.hold) {
         held = OpenUnshared(in.file);
         if (!held) return Fail(in, "hold");
+        AppendRecord(in.recordPath, "holding\tpid=" + pid);
     }
     DWORD grandchild = 0;
     if (in.spawnMs >= 0) {
