@@ -27,8 +27,9 @@ STARTUPINFOA ChildStartupInfo(bool hidden) {
     return startup;
 }
 
-// Dispatches every message waiting for this thread. A WM_QUIT is kept back
-// (its exit code returned) so that the caller's loop still sees it later.
+// Dispatches every message waiting for this thread. A WM_QUIT is taken out of
+// the way (its exit code noted) and posted again once the wait is over, so
+// that the caller's own loop still sees it.
 void DispatchPendingMessages(std::optional<WPARAM>& quitCode) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
