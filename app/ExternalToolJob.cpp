@@ -1,5 +1,117 @@
 #include "app/ExternalToolJob.h"
 
-void RunExternalToolJob(TPelmarindMainForm&, std::string&) {
-    // Not built yet: the job does nothing and the program ends.
+#include <windows.h>
+
+#include <vector>
+
+#include "app/Unit1.h"
+#include "host/HostLink.h"
+#include "support/CodePageWin32.h"
+#include "support/FileHelpers.h"
+#include "support/Launcher.h"
+#include "support/Switches.h"
+#include "support/core/PathText.h"
+#include "support/core/ScopeGuard.h"
+#include "support/core/Texts.h"
+
+namespace {
+
+// A window's whole title. (A title longer than the usual 259 bytes must come
+// back whole too, so the buffer follows the title's length.)
+std::string WindowTitle(HWND window) {
+    if (window == nullptr) return {};
+    const int length = GetWindowTextLengthA(window);
+    std::vector<char> buffer(static_cast<std::size_t>(std::max(length, MAX_PATH - 1)) + 1, '\0');
+    const int copied = GetWindowTextA(window, buffer.data(), static_cast<int>(buffer.size()));
+    return std::string(buffer.data(), static_cast<std::size_t>(std::max(copied, 0)));
+}
+
+// The host's two titles while it is locked: prefixed on construction, set
+// back by Restore or, at the latest, on destruction.
+class LockedTitles {
+public:
+    LockedTitles() {
+        for (Saved& s : saved_) {
+            if (s.window == nullptr) continue;
+            s.title = WindowTitle(s.window);
+            SetWindowTextA(s.window, LockedTitle(s.title, SystemCodePage()).c_str());
+        }
+    }
+    LockedTitles(const LockedTitles&) = delete;
+    LockedTitles& operator=(const LockedTitles&) = delete;
+    ~LockedTitles() { Restore(); }
+    void Restore() {
+        if (restored_) return;
+        restored_ = true;
+        for (const Saved& s : saved_) {
+            if (s.window != nullptr) SetWindowTextA(s.window, s.title.c_str());
+        }
+    }
+
+private:
+    struct Saved {
+        HWND window;
+        std::string title;
+    };
+    Saved saved_[2] = {{HostWindow, {}}, {HostOwnerWindow, {}}};
+    bool restored_ = false;
+};
+
+// A new empty file in the temporary-files folder, named by the system from
+// the prefix "qlk"; empty when it could not be made.
+std::string CreateTempFile() {
+    char folder[MAX_PATH] = {};
+    const DWORD length = GetTempPathA(MAX_PATH, folder);
+    if (length == 0 || length >= MAX_PATH) return {};
+    char name[MAX_PATH] = {};
+    if (GetTempFileNameA(folder, "qlk", 0, name) == 0) return {};
+    return name;
+}
+
+void ShowWarning(const std::string& text) { MessageBoxA(HostOwnerWindow, text.c_str(), kAppCaption, MB_OK | MB_ICONWARNING); }
+
+}  // namespace
+
+void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
+    std::string program = GetSwitchValue("/app=");
+    if (program.empty()) program = GetHostExeName(HostWindow);
+    const std::string passedOnList = MakePassedOnList();
+
+    std::string tempFile = CreateTempFile();
+    if (tempFile.empty()) {
+        ShowWarning(kTempFileFailed);
+        return;
+    }
+    const std::string extension = GetSwitchValue("/ext=");
+    if (!extension.empty()) {
+        const std::string renamed = ChangeFileExt(tempFile, "." + extension, SystemCodePage());
+        if (MoveFileA(tempFile.c_str(), renamed.c_str())) tempFile = renamed;
+    }
+
+    // The lock. Whatever happens from here, the file goes, the owner window is
+    // enabled again and the host comes to the front.
+    EnableWindow(HostOwnerWindow, FALSE);
+    ScopeGuard unlock([&] {
+        DeleteFileA(tempFile.c_str());
+        EnableWindow(HostOwnerWindow, TRUE);
+        BringHostToFront(HostWindow);
+    });
+    // Armed before the hand-over, so that a failed write does not leave the
+    // host titled as locked.
+    LockedTitles titles;
+
+    SaveTextToFile(editorText, tempFile);
+    form.InitialModifiedTime = GetFileModifiedTime(tempFile);
+
+    if (!RunAndWait(GetShortPath(program), passedOnList + " " + tempFile, HasSwitch("/hide"))) {
+        ShowWarning(LaunchFailedMessage(program, passedOnList, tempFile));
+        return;
+    }
+
+    titles.Restore();
+    if (form.InitialModifiedTime != 0 && GetFileModifiedTime(tempFile) != form.InitialModifiedTime) {
+        editorText = LoadTextFromFile(tempFile);
+        if (SelLength != 0) SetHostSelText(HostWindow, editorText);
+        else SetHostAllText(HostWindow, editorText);
+    }
 }

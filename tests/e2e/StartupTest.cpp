@@ -3,6 +3,7 @@
 
 #include "support/core/Texts.h"
 #include "tests/robot/LocalWindow.h"
+#include "tests/robot/Probe.h"
 #include "tests/robot/Robot.h"
 
 namespace {
@@ -53,7 +54,7 @@ TEST(Startup, NotStartedFromTheHostSaysSoAndEnds) {
 }
 
 TEST(Startup, ReadsTheSelection) {
-    StandinHost host({"--text=hello world", "--sel=0,5"}, ToolCommand("/app=x.exe"));
+    StandinHost host({"--text=hello world", "--sel=0,5"}, ToolCommand("\"/app=" + ProbePath() + "\""));
     ASSERT_TRUE(host.Ready());
     ASSERT_TRUE(host.WaitForExit(30000));
     EXPECT_EQ(GetTextKinds(host), std::vector<std::string>{"1"});
@@ -62,7 +63,7 @@ TEST(Startup, ReadsTheSelection) {
 
 TEST(Startup, ReadsTheWholeTextWhenNothingIsSelected) {
     for (const char* text : {"--text=hello world", "--text="}) {
-        StandinHost host({text, "--sel=3,3"}, ToolCommand("/app=x.exe"));
+        StandinHost host({text, "--sel=3,3"}, ToolCommand("\"/app=" + ProbePath() + "\""));
         ASSERT_TRUE(host.Ready());
         ASSERT_TRUE(host.WaitForExit(30000));
         EXPECT_EQ(GetTextKinds(host), (std::vector<std::string>{"1", "0"})) << text;

@@ -288,10 +288,19 @@ StandinHost::StandinHost(const std::vector<std::string>& switches, const std::st
 }
 
 StandinHost::~StandinHost() {
-    if (process_.Started() && !process_.Wait(0)) {
-        if (main_ != nullptr) PostMessageA(main_, WM_CLOSE, 0, 0);
-        process_.Wait(10000);
+    if (!process_.Started() || process_.Wait(0)) return;
+    // A started program still running here waits on something no test will
+    // answer any more (a failed test's message box): it goes first.
+    const auto started = Records("started");
+    if (!started.empty()) {
+        KernelHandle tool(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, std::stoul(started[0].at("pid"))));
+        if (tool && WaitForSingleObject(tool.Get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(tool.Get(), 1);
+            WaitForSingleObject(tool.Get(), 5000);
+        }
     }
+    if (main_ != nullptr) PostMessageA(main_, WM_CLOSE, 0, 0);
+    process_.Wait(10000);
 }
 
 bool StandinHost::WaitForExit(DWORD timeoutMs) { return process_.Wait(timeoutMs).has_value(); }

@@ -96,6 +96,7 @@ private:
     void ReplaceAll(const std::string& bytes);
     static LRESULT CALLBACK RawTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateTextWindow(HWND parent, HINSTANCE instance);
+    void HoldTemporaryFiles();
 
     LRESULT OnGetText(WPARAM kind, LPARAM lParam);
     LRESULT OnSetText(WPARAM kind, LPARAM lParam);
@@ -109,6 +110,7 @@ private:
     HWND owner_ = nullptr, main_ = nullptr, edit_ = nullptr;
     HFONT font_ = nullptr;
     std::vector<HANDLE> keptSections_;
+    std::vector<HANDLE> heldTemp_;
     // The raw text window (--raw-text-window) keeps the bytes themselves.
     std::string rawText_;
     std::size_t rawSelStart_ = 0, rawSelEnd_ = 0;
@@ -254,6 +256,22 @@ void Standin::CreateTextWindow(HWND parent, HINSTANCE instance) {
     SetWindowTextW(edit_, Widen(options_.text).c_str());
 }
 
+void Standin::HoldTemporaryFiles() {
+    std::string folder = options_.holdTempIn;
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "qlk*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        HANDLE file = CreateFileA((folder + found.cFileName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            heldTemp_.push_back(file);
+            log_.Line("holding" + Field("file", folder + found.cFileName));
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
 std::wstring Standin::EditText() const {
     const int length = GetWindowTextLengthW(edit_);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
@@ -378,8 +396,11 @@ void Standin::Sample(const char* tag, bool onlyOnChange) {
 void Standin::RunCommand(const std::string& command) {
     if (running_) return;
     SetForegroundWindow(main_);
+    // Started as a shell starts a program: shown normally.
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
     std::string line = command;
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
@@ -478,6 +499,11 @@ LRESULT Standin::MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case HM_GETMODE:
         log_.Line("msg\tHM_GETMODE" + Field("wparam", static_cast<unsigned long long>(wParam)) + Field("lparam", static_cast<long long>(lParam)));
         return options_.modeReply;
+    case WM_SETTEXT:
+        // Misbehaviour: when the tool locks the editor, grab its temporary
+        // file so that the tool cannot write it.
+        if (!options_.holdTempIn.empty() && heldTemp_.empty()) HoldTemporaryFiles();
+        return DefWindowProcA(window, message, wParam, lParam);
     case HM_GETTEXT:
         return OnGetText(wParam, lParam);
     case HM_SETTEXT:
@@ -491,6 +517,8 @@ LRESULT Standin::MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_DESTROY:
         for (HANDLE section : keptSections_) CloseHandle(section);
         keptSections_.clear();
+        for (HANDLE file : heldTemp_) CloseHandle(file);
+        heldTemp_.clear();
         PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:

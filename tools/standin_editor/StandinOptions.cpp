@@ -58,6 +58,7 @@ bool ParseStandinOptions(const std::string& commandLine, StandinOptions& o, std:
         else if (name == "--keep-section") o.keepSection = true;
         else if (name == "--editwnd-zero") o.editWindowZero = true;
         else if (name == "--raw-text-window") o.rawTextWindow = true;
+        else if (name == "--hold-temp-in") o.holdTempIn = value;
         else if (name == "--log") o.logPath = value;
         else if (name == "--final") o.finalTextPath = value;
         else if (name == "--stay") o.stay = true;

@@ -1,0 +1,336 @@
+// The external tool run from end to end: the stand-in editor starts the tool
+// the way its Tools menu would, the probe child stands in for the external
+// program.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "support/CodePageWin32.h"
+#include "support/FileHelpers.h"
+#include "support/core/PathText.h"
+#include "support/core/Texts.h"
+#include "support/core/ToolError.h"
+#include "tests/robot/HexText.h"
+#include "tests/robot/Probe.h"
+#include "tests/robot/Robot.h"
+
+namespace {
+
+constexpr DWORD kRunTimeoutMs = 30000;
+
+// Sets an environment variable of this process (which the stand-in, the tool
+// and the probe inherit) for the scope.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+        char old[4096];
+        const DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
+        had_ = n > 0 && n < sizeof old;
+        if (had_) old_.assign(old, n);
+        SetEnvironmentVariableA(name, value.c_str());
+    }
+    ~ScopedEnvironment() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
+
+private:
+    const char* name_;
+    std::string old_;
+    bool had_ = false;
+};
+
+class ScopedCurrentDirectory {
+public:
+    explicit ScopedCurrentDirectory(const std::string& dir) {
+        char old[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, old);
+        old_ = old;
+        SetCurrentDirectoryA(dir.c_str());
+    }
+    ~ScopedCurrentDirectory() { SetCurrentDirectoryA(old_.c_str()); }
+
+private:
+    std::string old_;
+};
+
+// One run's surroundings: its own temporary-files folder (so that the tool's
+// temporary file can be looked for), and the probe's record file, which the
+// probe also finds through the environment when no argument names it.
+class ExternalToolRun : public ::testing::Test {
+protected:
+    TempDir temp;
+    TempDir work;
+    std::string record = work.File("probe.log");
+    ScopedEnvironment tmp{"TMP", temp.Path()};
+    ScopedEnvironment tempVar{"TEMP", temp.Path()};
+    ScopedEnvironment probeRecord{"PELMARIND_PROBE_RECORD", record};
+
+    static std::string Tool(const std::string& arguments) {
+        return "\"" + BinPath("pelmarind.exe") + "\"" + (arguments.empty() ? "" : " " + arguments);
+    }
+    static std::string AppIsProbe() { return "\"/app=" + ProbePath() + "\""; }
+
+    StandinHost::Record ProbeRecord() {
+        const auto records = WaitForRecords(record, "probe", 1000);
+        return records.empty() ? StandinHost::Record{} : records.front();
+    }
+    // The temporary files the tool left behind.
+    std::string TempFolderContents() const {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((temp.Path() + "qlk*").c_str(), &found);
+        std::string names;
+        if (search != INVALID_HANDLE_VALUE) {
+            do names += std::string(found.cFileName) + " ";
+            while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        return names;
+    }
+    static std::vector<StandinHost::Record> SetTexts(const StandinHost& host) {
+        std::vector<StandinHost::Record> sets;
+        for (const auto& r : host.Records("msg")) {
+            if (r.count("HM_SETTEXT")) sets.push_back(r);
+        }
+        return sets;
+    }
+    // The host as it was left: titles back, owner enabled.
+    static void ExpectUnlocked(const StandinHost& host, const std::string& title, const std::string& ownerTitle) {
+        const auto after = host.Records("after");
+        ASSERT_EQ(after.size(), 1u);
+        EXPECT_EQ(after[0].at("title"), title);
+        EXPECT_EQ(after[0].at("owner_title"), ownerTitle);
+        EXPECT_EQ(after[0].at("owner_enabled"), "1");
+    }
+    static bool SawLocked(const StandinHost& host, const std::string& title, const std::string& ownerTitle) {
+        for (const auto& r : host.Records("state")) {
+            if (r.at("owner_enabled") == "0" && r.at("title") == LockedTitle(title, SystemCodePage()) &&
+                r.at("owner_title") == LockedTitle(ownerTitle, SystemCodePage())) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST_F(ExternalToolRun, HandsTheTextToTheProgramWithTheTemporaryFileLast) {
+    const std::string text = "\x93\xFA\x96\x7B\x8C\xEA\r\nsecond line\r\n";
+    StandinHost host({"--text=" + text, "--sel=0,0"},
+                     Tool(AppIsProbe() + " \"--save-input=" + work.File("input.bin") + "\" plain"));
+    ASSERT_TRUE(host.Ready());
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    const auto probe = ProbeRecord();
+    ASSERT_FALSE(probe.empty());
+    const std::string file = probe.at("file");
+    EXPECT_TRUE(std::regex_match(file, std::regex(std::regex_replace(temp.Path(), std::regex(R"(\\)"), R"(\\)") +
+                                                  "qlk[0-9a-fA-F]{1,4}\\.tmp")))
+        << file;
+    EXPECT_EQ(ProbeCommandLine(probe), GetShortPath(ProbePath()) + " \"--save-input=" + work.File("input.bin") +
+                                           "\" \"plain\"  " + file);
+    // The program saw exactly the text's bytes.
+    EXPECT_EQ(ReadFileBytes(work.File("input.bin")), text);
+    // Untouched: nothing written back, everything put back, the file gone.
+    EXPECT_TRUE(SetTexts(host).empty());
+    EXPECT_EQ(host.FinalText(), text);
+    ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+    EXPECT_EQ(TempFolderContents(), "");
+}
+
+TEST_F(ExternalToolRun, CommandLineShapes) {
+    struct Case {
+        std::vector<std::string> hostSwitches;
+        std::string arguments;
+        std::string tailBeforeFile;  // what stands between the program and the file
+    };
+    const Case cases[] = {
+        // No passed-on list and no mode switch: two blanks before the file.
+        {{}, AppIsProbe(), "  "},
+        {{"--mode-reply=1"}, AppIsProbe() + " a b /nowmode", " /html \"a\" \"b\"  "},
+        {{"--mode-reply=0"}, "/NOWMODE " + AppIsProbe(), " /def  "},
+        {{"--mode-reply=1"}, AppIsProbe() + " /hidden /ext= x", " \"/hidden\" \"x\"  "},
+        // No /app=: the host's own executable is started.
+        {{"--exe=" + ProbePath()}, "", "  "},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(record.c_str());
+        std::vector<std::string> switches = c.hostSwitches;
+        switches.push_back("--text=abc");
+        StandinHost host(switches, Tool(c.arguments));
+        ASSERT_TRUE(host.Ready());
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+        const auto probe = ProbeRecord();
+        ASSERT_FALSE(probe.empty()) << c.arguments;
+        EXPECT_EQ(ProbeCommandLine(probe), GetShortPath(ProbePath()) + c.tailBeforeFile + probe.at("file")) << c.arguments;
+    }
+}
+
+TEST_F(ExternalToolRun, WritesBackWhenTheFileChanged) {
+    const std::string replacement = "\x83\x65\x83\x58\x83\x67 new";  // katakana, then ASCII
+    struct Case {
+        const char* what;
+        std::string selection;
+        std::string actions;
+        std::string finalText;
+        const char* kind;  // of HM_SETTEXT, or nullptr for none
+    };
+    const Case cases[] = {
+        {"untouched", "--sel=0,5", "", "hello world", nullptr},
+        {"selection rewritten", "--sel=0,5", "--write-hex=" + HexText(replacement), replacement + " world", "1"},
+        {"one-byte selection", "--sel=1,2", "--write-hex=" + HexText("XY"), "hXYllo world", "1"},
+        {"empty selection: the whole text", "--sel=3,3", "--write-hex=" + HexText(replacement), replacement, "0"},
+        {"time set back", "--sel=3,3", "--write-hex=" + HexText("older") + " --set-back=86400", "older", "0"},
+        {"emptied", "--sel=0,11", "--write-hex=", "", "1"},
+    };
+    for (const Case& c : cases) {
+        StandinHost host({"--text=hello world", c.selection}, Tool(AppIsProbe() + " " + c.actions));
+        ASSERT_TRUE(host.Ready()) << c.what;
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
+        EXPECT_EQ(host.FinalText(), c.finalText) << c.what;
+        const auto sets = SetTexts(host);
+        if (c.kind == nullptr) {
+            EXPECT_TRUE(sets.empty()) << c.what;
+        } else {
+            ASSERT_EQ(sets.size(), 1u) << c.what;
+            EXPECT_EQ(sets[0].at("wparam"), c.kind) << c.what;
+        }
+        ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+        EXPECT_EQ(TempFolderContents(), "") << c.what;
+    }
+}
+
+TEST_F(ExternalToolRun, ExtensionOfTheTemporaryFile) {
+    for (const auto& [ext, expected] : {std::pair<std::string, std::string>{"/ext=txt", ".txt"}, {"/EXT=html", ".html"},
+                                        {"/ext=", ".tmp"}}) {
+        DeleteFileA(record.c_str());
+        StandinHost host({"--text=abc"}, Tool(AppIsProbe() + " " + ext));
+        ASSERT_TRUE(host.Ready());
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+        const std::string file = ProbeRecord()["file"];
+        EXPECT_EQ(file.substr(file.size() - expected.size()), expected) << ext;
+        EXPECT_EQ(file.substr(temp.Path().size(), 3), "qlk") << ext;
+        EXPECT_EQ(TempFolderContents(), "") << ext;
+    }
+}
+
+TEST_F(ExternalToolRun, TheHostIsLockedWhileTheProgramRuns) {
+    const std::string longTitle = "C:\\" + std::string(290, 'd') + "\\memo.txt - Zorvane";
+    for (const std::string& title : {std::string("memo.txt - Zorvane"), longTitle}) {
+        StandinHost host({"--text=abc", "--title=" + title}, Tool(AppIsProbe() + " --sleep=300"));
+        ASSERT_TRUE(host.Ready());
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+        EXPECT_TRUE(SawLocked(host, title, "Zorvane")) << title.size();
+        // The whole title comes back, also past the usual 259 bytes.
+        ExpectUnlocked(host, title, "Zorvane");
+    }
+    // A host without an owner window: its title alone is locked.
+    StandinHost host({"--text=abc", "--no-owner"}, Tool(AppIsProbe() + " --sleep=300"));
+    ASSERT_TRUE(host.Ready());
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    bool locked = false;
+    for (const auto& r : host.Records("state")) locked = locked || r.at("title") == std::string(kLockPrefix) + "memo.txt - Zorvane";
+    EXPECT_TRUE(locked);
+    EXPECT_EQ(host.Records("after").at(0).at("title"), "memo.txt - Zorvane");
+}
+
+TEST_F(ExternalToolRun, HideAppliesToAnInterpreterRunningOneCommand) {
+    const std::string interpreter = InstallProbeAsInterpreter(work);
+    ScopedCurrentDirectory inWork(work.Path());
+    struct Case { std::string arguments; const char* show; };
+    const Case cases[] = {
+        {"\"/app=cmd /c x\" /hide", "0"},
+        {"\"/app=CMD.EXE -C x\" /HIDE", "0"},
+        {"\"/app=cmd /k x\" /hide", "1"},
+        {"\"/app=" + interpreter + " /c x\" /hide", "1"},
+        {"\"/app=cmd /c x\"", "1"},
+        {"/app=cmd /c x /hide", "1"},  // /c is a passed-on argument here
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(record.c_str());
+        StandinHost host({"--text=abc"}, Tool(c.arguments));
+        ASSERT_TRUE(host.Ready());
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+        const auto probe = ProbeRecord();
+        ASSERT_FALSE(probe.empty()) << c.arguments;
+        EXPECT_EQ(probe.at("show"), c.show) << c.arguments;
+    }
+}
+
+TEST_F(ExternalToolRun, LaunchFailureIsShownWhileLockedThenEverythingIsPutBack) {
+    struct Case { std::vector<std::string> hostSwitches; std::string arguments; std::string program, list; };
+    const Case cases[] = {
+        {{}, "/app=C:\\nowhere\\conv.exe a", "C:\\nowhere\\conv.exe", "\"a\" "},
+        // Neither /app= nor a host executable: the line begins with a blank.
+        {{}, "", "", ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> switches = c.hostSwitches;
+        switches.push_back("--text=abc");
+        StandinHost host(switches, Tool(c.arguments));
+        ASSERT_TRUE(host.Ready());
+        const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
+        const auto box = WaitForMessageBox(tool, kRunTimeoutMs);
+        ASSERT_TRUE(box.has_value()) << c.arguments;
+        EXPECT_EQ(box->caption, kAppCaption);
+        EXPECT_EQ(box->owner, host.Owner());
+        EXPECT_TRUE(box->exclamationIcon);
+        const std::string head = c.program + " " + c.list + " ";
+        ASSERT_EQ(box->text.substr(0, head.size()), head) << box->text;
+        const std::string file = box->text.substr(head.size(), box->text.find("\r\n") - head.size());
+        EXPECT_EQ(box->text, LaunchFailedMessage(c.program, c.list, file));
+        EXPECT_EQ(file.substr(0, temp.Path().size() + 3), temp.Path() + "qlk");
+        // Still locked while the message is up.
+        EXPECT_EQ(TextOf(host.Main()), std::string(kLockPrefix) + "memo.txt - Zorvane");
+        EXPECT_EQ(TextOf(host.Owner()), std::string(kLockPrefix) + "Zorvane");
+        EXPECT_FALSE(IsWindowEnabled(host.Owner()));
+        PressButton(box->window, IDOK);
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+        EXPECT_EQ(host.Records("ended").at(0).at("exit"), "0");
+        ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+        EXPECT_TRUE(SetTexts(host).empty());
+        EXPECT_FALSE(FileExists(file));
+    }
+}
+
+// The program's result cannot be read (a process of its own still holds the
+// file): the error is shown, after the host was put back, and the tool ends.
+TEST_F(ExternalToolRun, AnErrorInsideTheJobIsShownAndTheToolStillEnds) {
+    StandinHost host({"--text=hello"}, Tool(AppIsProbe() + " --write-hex=" + HexText("changed") + " --hold-after=4000"));
+    ASSERT_TRUE(host.Ready());
+    const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
+    const auto box = WaitForMessageBox(tool, kRunTimeoutMs);
+    ASSERT_TRUE(box.has_value());
+    const std::string file = ProbeRecord().at("file");
+    EXPECT_EQ(box->text, FormatMessageText(kCannotOpenFile, file));
+    EXPECT_EQ(box->caption, kAppCaption);
+    EXPECT_TRUE(box->errorIcon);
+    EXPECT_EQ(TextOf(host.Main()), "memo.txt - Zorvane");
+    EXPECT_EQ(TextOf(host.Owner()), "Zorvane");
+    EXPECT_TRUE(IsWindowEnabled(host.Owner()));
+    PressButton(box->window, IDOK);
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    EXPECT_EQ(host.Records("ended").at(0).at("exit"), "0");
+    EXPECT_EQ(host.FinalText(), "hello");
+    EXPECT_TRUE(SetTexts(host).empty());
+    // The file is left only because another process still held it.
+    WaitForRecords(record, "grandchild-done", 10000);
+    DeleteFileA(file.c_str());
+}
+
+// The temporary file cannot be written (the host itself grabs it when it is
+// locked): the error is shown, and the titles are back as well.
+TEST_F(ExternalToolRun, AFailedHandOverStillPutsTheTitlesBack) {
+    StandinHost host({"--text=hello", "--hold-temp-in=" + temp.Path()}, Tool(AppIsProbe()));
+    ASSERT_TRUE(host.Ready());
+    const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
+    const auto box = WaitForMessageBox(tool, kRunTimeoutMs);
+    ASSERT_TRUE(box.has_value());
+    const auto held = host.Records("holding");
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(box->text, FormatMessageText(kCannotCreateFile, held[0].at("file")));
+    EXPECT_EQ(TextOf(host.Main()), "memo.txt - Zorvane");
+    EXPECT_EQ(TextOf(host.Owner()), "Zorvane");
+    EXPECT_TRUE(IsWindowEnabled(host.Owner()));
+    PressButton(box->window, IDOK);
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    EXPECT_TRUE(ReadLogRecords(record, "probe").empty()) << "the program must not run";
+    EXPECT_EQ(host.FinalText(), "hello");
+}
