@@ -6,7 +6,7 @@
 std::uint8_t EditorModeFromHostReply(std::uint32_t reply) {
     static constexpr std::uint8_t kModes[] = {kModeDefault, kModeHtml, kModePerl, kModeIni, kModeBat, kModeCpp,
                                               kModeJava,    kModeVb,   kModeHsp,  kModePas, kModeRuby};
-    return reply < std::size(kModes) ? kModes[reply] : std::uint8_t{kModeDefault};
+    return reply < std::size(kModes) ? kModes[reply] : kModeDefault;
 }
 
 std::string HostSectionName(std::uint32_t hostWindowHandle) {

@@ -20,11 +20,9 @@ inline constexpr unsigned kTextKindAll = 0;
 inline constexpr unsigned kTextKindSelection = 1;
 
 // Editor modes: the tool's own numbering of the host's document kinds.
-enum EditorMode : std::uint8_t {
-    kModeNone = 0, kModeDefault = 1, kModeHtml = 2, kModePerl = 3, kModeRuby = 4, kModeIni = 5,
-    kModeBat = 6, kModeCpp = 7, kModeJava = 8, kModeVb = 9, kModeHsp = 10, kModePas = 11,
-};
-
+inline constexpr std::uint8_t kModeNone = 0, kModeDefault = 1, kModeHtml = 2, kModePerl = 3, kModeRuby = 4,
+                             kModeIni = 5, kModeBat = 6, kModeCpp = 7, kModeJava = 8, kModeVb = 9, kModeHsp = 10,
+                             kModePas = 11;
 // The host numbers its document kinds differently; replies outside 0..10
 // (negative ones included) mean the default kind.
 std::uint8_t EditorModeFromHostReply(std::uint32_t reply);

@@ -6,7 +6,62 @@
 namespace {
 
 constexpr int kMessageBoxTextId = 0xFFFF;
-constexpr int kMessageBoxIconId = 0x14;
+
+// The icon control of a message box: the static control that shows an icon
+// (its id differs between platforms).
+HWND MessageBoxIconControl(HWND box) {
+    for (HWND child = FindWindowExA(box, nullptr, "Static", nullptr); child != nullptr;
+         child = FindWindowExA(box, child, "Static", nullptr)) {
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return child;
+    }
+    return nullptr;
+}
+
+constexpr int kIconSize = 32;
+
+// Pixels of a 32 x 32 bitmap after `paint` drew into it.
+template <class Paint>
+std::vector<COLORREF> PaintedPixels(Paint paint) {
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, kIconSize, kIconSize);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    if (paint(dc)) {
+        for (int y = 0; y < kIconSize; ++y) {
+            for (int x = 0; x < kIconSize; ++x) pixels.push_back(GetPixel(dc, x, y));
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Icon handles differ from process to process, so the icon a message box
+// shows is compared by its pixels on the screen with a system icon drawn here
+// on the same background.
+bool ShowsSystemIcon(HWND iconControl, LPCSTR systemIcon) {
+    if (iconControl == nullptr) return false;
+    const std::vector<COLORREF> shown = PaintedPixels([&](HDC dc) {
+        RECT r{};
+        GetWindowRect(iconControl, &r);
+        HDC source = GetDC(nullptr);
+        const BOOL copied = BitBlt(dc, 0, 0, kIconSize, kIconSize, source, r.left, r.top, SRCCOPY);
+        ReleaseDC(nullptr, source);
+        return copied != FALSE;
+    });
+    if (shown.empty()) return false;
+    const std::vector<COLORREF> expected = PaintedPixels([&](HDC dc) {
+        HBRUSH background = CreateSolidBrush(shown.front());
+        RECT all{0, 0, kIconSize, kIconSize};
+        FillRect(dc, &all, background);
+        DeleteObject(background);
+        return DrawIconEx(dc, 0, 0, LoadIconA(nullptr, systemIcon), kIconSize, kIconSize, 0, nullptr, DI_NORMAL) != FALSE;
+    });
+    return shown == expected;
+}
 
 std::string Quoted(const std::string& argument) {
     return argument.find_first_of(" \t") == std::string::npos ? argument : "\"" + argument + "\"";
@@ -194,9 +249,11 @@ std::optional<MessageBoxView> WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
             view.owner = GetWindow(window, GW_OWNER);
             view.caption = TextOf(window);
             view.text = TextOf(textControl);
-            const auto icon = reinterpret_cast<HICON>(SendMessageA(GetDlgItem(window, kMessageBoxIconId), STM_GETICON, 0, 0));
-            view.exclamationIcon = icon != nullptr && icon == LoadIconA(nullptr, IDI_EXCLAMATION);
-            view.errorIcon = icon != nullptr && icon == LoadIconA(nullptr, IDI_HAND);
+            // Read from the screen: the box must have painted itself.
+            UpdateWindow(window);
+            const HWND icon = MessageBoxIconControl(window);
+            view.exclamationIcon = ShowsSystemIcon(icon, IDI_EXCLAMATION);
+            view.errorIcon = ShowsSystemIcon(icon, IDI_HAND);
             return view;
         }
         Sleep(20);

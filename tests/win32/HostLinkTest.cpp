@@ -5,34 +5,10 @@
 #include <cstring>
 
 #include "host/HostLink.h"
+#include "tests/robot/LocalWindow.h"
 #include "tests/robot/Robot.h"
 
 namespace {
-
-// A window of this test process, put in front, with a class of our choosing.
-class LocalWindow {
-public:
-    explicit LocalWindow(const char* className) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = className;
-        RegisterClassA(&wc);
-        window_ = CreateWindowExA(0, className, "local", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
-                                  nullptr, wc.hInstance, nullptr);
-        SetForegroundWindow(window_);
-        Pump();
-    }
-    ~LocalWindow() { DestroyWindow(window_); Pump(); }
-    HWND Get() const { return window_; }
-    static void Pump() {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
-
-private:
-    HWND window_;
-};
 
 std::vector<StandinHost::Record> Messages(const StandinHost& host, const std::string& name) {
     std::vector<StandinHost::Record> found;

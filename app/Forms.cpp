@@ -1,0 +1,47 @@
+#include "app/Forms.h"
+
+#include "support/core/Texts.h"
+
+namespace {
+
+constexpr char kApplicationClass[] = "TPelmarindApplication";
+
+}  // namespace
+
+TApplication::~TApplication() {
+    if (handle_ != nullptr) DestroyWindow(handle_);
+}
+
+bool TApplication::Initialize(HINSTANCE instance) {
+    instance_ = instance;
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = instance;
+    wc.lpszClassName = kApplicationClass;
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    if (RegisterClassExA(&wc) == 0) return false;
+    handle_ = CreateWindowExA(0, kApplicationClass, kAppCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                              0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    return handle_ != nullptr;
+}
+
+void TApplication::Run() {
+    MSG msg;
+    while (!terminated_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void TApplication::Terminate() {
+    terminated_ = true;
+    // Wakes the loop if it is waiting for a message.
+    if (handle_ != nullptr) PostMessageA(handle_, WM_NULL, 0, 0);
+}
+
+void TApplication::ShowException(const std::exception& error) const { ShowException(error.what()); }
+
+void TApplication::ShowException(const char* message) const {
+    MessageBoxA(nullptr, message, kAppCaption, MB_OK | MB_ICONERROR);
+}

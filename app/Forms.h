@@ -1,0 +1,49 @@
+#pragma once
+#include <windows.h>
+
+#include <exception>
+
+// The least application framework the tool needs: the application object with
+// its hidden top-level window, the message loop, the terminate request and
+// the default error display.
+class TApplication {
+public:
+    TApplication() = default;
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+    ~TApplication();
+
+    // Creates the application's hidden top-level window.
+    bool Initialize(HINSTANCE instance);
+    HINSTANCE Instance() const { return instance_; }
+    HWND Handle() const { return handle_; }
+
+    // Runs the message loop until Terminate was asked for.
+    void Run();
+    // Asks the loop to end once the message being handled is done; whatever
+    // that handler still shows (an error message) is shown first.
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+    // The default error display: a message box with the exception's message.
+    void ShowException(const std::exception& error) const;
+    void ShowException(const char* message) const;
+
+    // Runs a handler so that no exception leaves a window procedure: an
+    // escaping one is shown by the default error display.
+    template <class F>
+    void Guarded(F&& handler) {
+        try {
+            handler();
+        } catch (const std::exception& error) {
+            ShowException(error);
+        } catch (...) {
+            ShowException("Unknown error");
+        }
+    }
+
+private:
+    HINSTANCE instance_ = nullptr;
+    HWND handle_ = nullptr;
+    bool terminated_ = false;
+};

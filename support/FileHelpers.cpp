@@ -1,0 +1,66 @@
+#include "support/FileHelpers.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "support/Handles.h"
+#include "support/core/DateTime.h"
+#include "support/core/Texts.h"
+#include "support/core/ToolError.h"
+
+void SaveTextToFile(const std::string& text, const std::string& fileName) {
+    FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw ToolError(FormatMessageText(kCannotCreateFile, fileName));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file.Get(), text.data() + done, chunk, &written, nullptr) || written == 0) {
+            throw ToolError(kStreamWriteError);
+        }
+        done += written;
+    }
+}
+
+std::string LoadTextFromFile(const std::string& fileName) {
+    FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw ToolError(FormatMessageText(kCannotOpenFile, fileName));
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0) return {};
+    std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    // Only the bytes that the read delivered: a file that shrank since it was
+    // sized must not bring zero bytes into the editor.
+    if (!ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) read = 0;
+    text.resize(read);
+    return text;
+}
+
+double GetFileModifiedTime(const std::string& fileName) {
+    FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
+    FILETIME written{}, local{};
+    SYSTEMTIME fields{};
+    if (!GetFileTime(file.Get(), nullptr, nullptr, &written) || !FileTimeToLocalFileTime(&written, &local) ||
+        !FileTimeToSystemTime(&local, &fields)) {
+        return 0;
+    }
+    return DateTimeFromFields(fields.wYear, fields.wMonth, fields.wDay, fields.wHour, fields.wMinute, fields.wSecond,
+                              fields.wMilliseconds);
+}
+
+std::string GetShortPath(const std::string& path) {
+    char buffer[MAX_PATH];
+    const DWORD length = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    if (length == 0) return path;
+    if (length < MAX_PATH) return std::string(buffer, length);
+    // Too long for the first buffer: the platform told the size it needs.
+    std::string longer(length, '\0');
+    const DWORD again = GetShortPathNameA(path.c_str(), longer.data(), length);
+    if (again == 0 || again >= length) return path;
+    longer.resize(again);
+    return longer;
+}

@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+// The text is the whole file, byte for byte: no byte-order mark, no
+// conversion, no terminating zero. Failures raise ToolError with the user's
+// message.
+void SaveTextToFile(const std::string& text, const std::string& fileName);
+std::string LoadTextFromFile(const std::string& fileName);
+// The last-write time in local time as a date-time value; 0 when it cannot be
+// had (missing, or open elsewhere).
+double GetFileModifiedTime(const std::string& fileName);
+// The short form of a path; the path itself when it has none.
+std::string GetShortPath(const std::string& path);

@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "support/core/CodePage.h"
+
+// The tool's arguments as the process command line gives them: piece 0 is the
+// program name, pieces 1..n the arguments. Blanks (0x01-0x20) separate pieces,
+// an empty "" pair where a piece would begin is skipped, a double quote opens a
+// stretch in which blanks belong to the piece, and quotes are never part of a
+// piece. The count stops at the first empty piece, which only the end of the
+// line gives. Pieces are kept whole, however long: a path cut at some length
+// would silently name another file.
+std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+
+// Switch queries over arguments 1..n, ignoring case through the code page's
+// lower-casing of both sides.
+bool HasSwitchIn(const std::vector<std::string>& pieces, std::string_view switchText, const CodePage& cp);
+std::string GetSwitchValueIn(const std::vector<std::string>& pieces, std::string_view prefix, const CodePage& cp);
+
+// "/html ", "/perl ", ... for an editor mode; "/def " for any other.
+std::string ModeSwitch(std::uint8_t editorMode);
+
+// The arguments that are not the tool's own switches, each in double quotes and
+// followed by a blank; with the mode switch in front when `withModeSwitch`.
+std::string MakePassedOnListFrom(const std::vector<std::string>& pieces, bool withModeSwitch, std::uint8_t editorMode,
+                                 const CodePage& cp);
+
+// The job that a command line asks for.
+enum class JobKind { ExternalToolRun, SaveToFile };
+JobKind ChooseJob(const std::vector<std::string>& pieces, const CodePage& cp);

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+#include "support/core/CodePage.h"
+
+// The file name with its extension (from the last "." of the last path
+// component on) replaced by `extension`, which includes its dot. A backslash
+// or colon that is the second byte of a double-byte character is no path
+// delimiter.
+std::string ChangeFileExt(const std::string& fileName, const std::string& extension, const CodePage& cp);
+
+// The title a locked host window shows: the lock prefix and at most the first
+// 256 bytes of its own title, never ending in half a double-byte character.
+std::string LockedTitle(const std::string& title, const CodePage& cp);
+
+// The message of a failed launch: the program as given, the passed-on list,
+// the temporary file name, then the complaint on a line of its own.
+std::string LaunchFailedMessage(const std::string& program, const std::string& passedOnList, const std::string& tempFile);

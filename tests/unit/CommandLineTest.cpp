@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "host/core/HostProtocol.h"
+#include "support/core/CommandLine.h"
+#include "tests/unit/TestCodePage.h"
+
+namespace {
+
+using Pieces = std::vector<std::string>;
+
+}  // namespace
+
+TEST(SplitCommandLine, FollowsTheToolsRules) {
+    struct Case { std::string line; Pieces pieces; };
+    const Case cases[] = {
+        {"", {}},
+        {"tool.exe", {"tool.exe"}},
+        {"\"C:\\Program Files\\tool.exe\" /save", {"C:\\Program Files\\tool.exe", "/save"}},
+        // Any bytes 0x01-0x20 separate, runs of them included.
+        {"t \t\x01 a\r\nb  ", {"t", "a", "b"}},
+        // Quotes around the whole argument or only after the prefix.
+        {"t \"/app=C:\\My Tools\\x.exe\"", {"t", "/app=C:\\My Tools\\x.exe"}},
+        {"t /app=\"C:\\My Tools\\x.exe\" b", {"t", "/app=C:\\My Tools\\x.exe", "b"}},
+        // An empty quoted argument vanishes, also several in a row.
+        {"t \"\" a \"\"\"\" b", {"t", "a", "b"}},
+        // An opening quote without its closing one runs to the end.
+        {"t \"a b", {"t", "a b"}},
+        {"t a\"\"b", {"t", "ab"}},
+        // A lone quote at the end gives the empty piece that ends the count.
+        {"t a \"", {"t", "a"}},
+        // Second bytes 0x5C and 0x41 are plain bytes of the piece.
+        {"t \x95\x5C \x83\x41", {"t", "\x95\x5C", "\x83\x41"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SplitCommandLine(c.line), c.pieces) << c.line;
+}
+
+TEST(SplitCommandLine, KeepsLongPiecesWhole) {
+    const std::string path = "C:\\" + std::string(300, 'd') + "\\conv.exe";
+    const Pieces pieces = SplitCommandLine("t /app=" + path + " next");
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[1], "/app=" + path);
+    EXPECT_EQ(GetSwitchValueIn(pieces, "/app=", TestCodePage()), path);
+}
+
+TEST(SwitchQueries, PresenceSwitches) {
+    const CodePage& cp = TestCodePage();
+    struct Case { std::string line; const char* switchText; bool found; };
+    const Case cases[] = {
+        {"t", "/save", false},
+        {"t /save", "/save", true},
+        {"t /SAVE", "/save", true},
+        {"t /HIDE", "/hide", true},
+        {"t /hidden", "/hide", false},
+        {"t /hides", "/hide", false},
+        {"t /nowmodes", "/nowmode", false},
+        {"t x/save", "/save", false},
+        // The program name is never looked at.
+        {"/save", "/save", false},
+        {"t a \"/save\"", "/save", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(HasSwitchIn(SplitCommandLine(c.line), c.switchText, cp), c.found) << c.line;
+}
+
+TEST(SwitchQueries, Values) {
+    const CodePage& cp = TestCodePage();
+    struct Case { std::string line; const char* prefix; std::string value; };
+    const Case cases[] = {
+        {"t", "/app=", ""},
+        {"t /APP=C:\\Tools\\Conv.EXE", "/app=", "C:\\Tools\\Conv.EXE"},
+        {"t /app= /app=x", "/app=", "x"},
+        {"t /app=first /app=second", "/app=", "first"},
+        {"t /app=", "/app=", ""},
+        {"t /ext=txt", "/ext=", "txt"},
+        {"t /ext=", "/ext=", ""},
+        {"t \"/app=cmd /c sort\"", "/app=", "cmd /c sort"},
+        {"t /app=\"cmd /c sort\"", "/app=", "cmd /c sort"},
+        // A double-byte character whose second byte is an upper-case letter
+        // keeps its bytes in the value.
+        {"t /app=\x83\x41\x83\x5A.exe", "/app=", "\x83\x41\x83\x5A.exe"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(GetSwitchValueIn(SplitCommandLine(c.line), c.prefix, cp), c.value) << c.line;
+}
+
+TEST(PassedOnList, LeavesOutTheToolsOwnSwitchesAndQuotesTheRest) {
+    const CodePage& cp = TestCodePage();
+    struct Case { std::string line; bool withMode; std::uint8_t mode; std::string list; };
+    const Case cases[] = {
+        {"t", false, kModeNone, ""},
+        {"t /nowmode", true, kModeHtml, "/html "},
+        {"t /nowmode", true, kModeDefault, "/def "},
+        {"t /nowmode", true, kModeNone, "/def "},
+        {"t /app=conv.exe a b /nowmode", true, kModeHtml, "/html \"a\" \"b\" "},
+        // A prefix test: anything that begins with one of the tool's switches
+        // is left out, even where the switch queries give it no effect.
+        {"t /hides /nowmodes /app= /APP=x /Ext=t /HIDE /hideaway", false, kModeNone, ""},
+        // "/hidden" does not begin with "/hide" ("/hidd" against "/hide"), so
+        // it is an argument like any other.
+        {"t /hidden", false, kModeNone, "\"/hidden\" "},
+        {"t /saved \"two words\" \x95\x5C", false, kModeNone, "\"/saved\" \"two words\" \"\x95\x5C\" "},
+        {"t \"\" a", false, kModeNone, "\"a\" "},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MakePassedOnListFrom(SplitCommandLine(c.line), c.withMode, c.mode, cp), c.list) << c.line;
+    }
+}
+
+TEST(ModeSwitch, OneWordPerMode) {
+    const char* expected[] = {"/def ", "/def ", "/html ", "/perl ", "/ruby ", "/ini ", "/bat ",
+                              "/cpp ", "/java ", "/vb ",   "/hsp ",  "/pas ", "/def "};
+    for (std::uint8_t mode = 0; mode <= 12; ++mode) EXPECT_EQ(ModeSwitch(mode), expected[mode]) << int(mode);
+}
+
+TEST(ChooseJob, SaveWinsOverEveryOtherSwitch) {
+    const CodePage& cp = TestCodePage();
+    EXPECT_EQ(ChooseJob(SplitCommandLine("t /app=x /nowmode /save /hide"), cp), JobKind::SaveToFile);
+    EXPECT_EQ(ChooseJob(SplitCommandLine("t /Save"), cp), JobKind::SaveToFile);
+    EXPECT_EQ(ChooseJob(SplitCommandLine("t /saveas /app=x"), cp), JobKind::ExternalToolRun);
+    EXPECT_EQ(ChooseJob(SplitCommandLine("t"), cp), JobKind::ExternalToolRun);
+}

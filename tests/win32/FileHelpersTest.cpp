@@ -1,0 +1,97 @@
+// The file helpers on real files.
+#include <gtest/gtest.h>
+
+#include "support/FileHelpers.h"
+#include "support/core/DateTime.h"
+#include "support/core/Texts.h"
+#include "support/core/ToolError.h"
+#include "tests/robot/Robot.h"
+
+namespace {
+
+std::string ErrorOf(void (*action)(const std::string&), const std::string& path) {
+    try {
+        action(path);
+    } catch (const ToolError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+}  // namespace
+
+TEST(FileHelpers, TextsComeBackByteForByte) {
+    TempDir dir;
+    const std::string file = dir.File("t.txt");
+    const std::string texts[] = {
+        "",
+        std::string("a\0b\r\n\0", 6),
+        "\x82\xA0\x95\x5C\r\n\x1A\xFF",
+        std::string(1 << 20, 'x'),
+    };
+    for (const std::string& text : texts) {
+        SaveTextToFile(text, file);
+        EXPECT_EQ(ReadFileBytes(file), text);
+        EXPECT_EQ(LoadTextFromFile(file), text);
+    }
+    // A shorter text replaces a longer file entirely.
+    SaveTextToFile("ab", file);
+    EXPECT_EQ(LoadTextFromFile(file), "ab");
+}
+
+TEST(FileHelpers, FailuresCarryTheUsersMessage) {
+    TempDir dir;
+    const std::string missing = dir.File("no such folder\\a.txt");
+    EXPECT_EQ(ErrorOf([](const std::string& p) { SaveTextToFile("x", p); }, missing),
+              FormatMessageText(kCannotCreateFile, missing));
+    EXPECT_EQ(ErrorOf([](const std::string& p) { LoadTextFromFile(p); }, missing),
+              FormatMessageText(kCannotOpenFile, missing));
+    EXPECT_EQ(FormatMessageText(kCannotOpenFile, "C:\\a.txt"), "\xCC\xA7\xB2\xD9 C:\\a.txt \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1");
+
+    // A file held open for writing by someone else can be neither created nor read.
+    const std::string held = dir.File("held.txt");
+    WriteFileBytes(held, "abc");
+    FileHandle other(CreateFileA(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(other);
+    EXPECT_EQ(ErrorOf([](const std::string& p) { LoadTextFromFile(p); }, held), FormatMessageText(kCannotOpenFile, held));
+    EXPECT_EQ(ErrorOf([](const std::string& p) { SaveTextToFile("x", p); }, held), FormatMessageText(kCannotCreateFile, held));
+}
+
+TEST(FileHelpers, ModifiedTimeInLocalTimeToTheMillisecond) {
+    TempDir dir;
+    const std::string file = dir.File("t.txt");
+    WriteFileBytes(file, "abc");
+    // 2024-01-02 03:04:05.678 9 (a tenth of a millisecond more) in UTC; the
+    // tests run with TZ=UTC, so local time is the same.
+    SYSTEMTIME fields{2024, 1, 2, 2, 3, 4, 5, 678};
+    FILETIME time{};
+    ASSERT_TRUE(SystemTimeToFileTime(&fields, &time));
+    ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
+    ticks.QuadPart += 9000;  // 0.9 ms, dropped
+    time = {ticks.LowPart, ticks.HighPart};
+    {
+        FileHandle handle(CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(SetFileTime(handle.Get(), nullptr, nullptr, &time));
+    }
+    EXPECT_DOUBLE_EQ(GetFileModifiedTime(file), DateTimeFromFields(2024, 1, 2, 3, 4, 5, 678));
+
+    FileHandle reader(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(GetFileModifiedTime(file), 0.0) << "another handle holds the file";
+    reader.Reset();
+    EXPECT_NE(GetFileModifiedTime(file), 0.0);
+    EXPECT_EQ(GetFileModifiedTime(dir.File("missing.txt")), 0.0);
+}
+
+TEST(FileHelpers, ShortPath) {
+    TempDir dir;
+    const std::string longName = dir.File("a long file name.text");
+    WriteFileBytes(longName, "x");
+    char expected[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameA(longName.c_str(), expected, MAX_PATH), 0u);
+    EXPECT_EQ(GetShortPath(longName), expected);
+    EXPECT_EQ(GetShortPath(longName).find(' '), std::string::npos);
+    // No path at all, or nothing by that name: the text unchanged.
+    EXPECT_EQ(GetShortPath("cmd /c sort"), "cmd /c sort");
+    EXPECT_EQ(GetShortPath(dir.File("missing.exe")), dir.File("missing.exe"));
+    EXPECT_EQ(GetShortPath(""), "");
+}
