@@ -20,15 +20,26 @@ TPoint FitToWorkArea(TPoint pt, std::int32_t right, std::int32_t bottom, const T
 
 std::string ConvertFilter(const CodePage& codePage, const std::string& filter) {
     if (filter.empty()) return {};
-    std::string converted = filter;
-    converted += '\0';
-    for (std::size_t i = 0; i < converted.size(); ++i) {
-        if (codePage.IsLeadByte(static_cast<unsigned char>(converted[i]))) {
+    // Items alternate description, pattern list. An empty item would read as
+    // the end of the list and hide every later entry, so an empty pattern
+    // list is handed over as "*.*".
+    std::string converted;
+    std::size_t itemStart = 0, itemIndex = 0;
+    const auto endItem = [&](std::size_t end) {
+        if (end == itemStart && itemIndex % 2 == 1) converted += kAllFilesPattern;
+        converted.append(filter, itemStart, end - itemStart);
+        converted += '\0';
+        itemStart = end + 1;
+        ++itemIndex;
+    };
+    for (std::size_t i = 0; i < filter.size(); ++i) {
+        if (codePage.IsLeadByte(static_cast<unsigned char>(filter[i]))) {
             ++i;
-        } else if (converted[i] == '|') {
-            converted[i] = '\0';
+        } else if (filter[i] == '|') {
+            endItem(i);
         }
     }
+    endItem(filter.size());
     return converted;  // with the terminating NUL of the caller's buffer: two NULs
 }
 

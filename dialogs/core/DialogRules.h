@@ -22,6 +22,7 @@ struct TRect {
 inline constexpr std::uint32_t kDialogRecordSize = 76;       // up to and including lpTemplateName
 inline constexpr std::uint32_t kLargeDialogRecordSize = 88;  // with pvReserved, dwReserved, FlagsEx
 inline constexpr std::uint32_t kPlatformWin32Windows = 1;
+inline constexpr char kAllFilesPattern[] = "*.*";
 
 // Windows 2000 and later, and Windows Me, take the 88-byte record.
 std::uint32_t DialogRecordSize(std::uint32_t platformId, std::uint32_t majorVersion, std::uint32_t minorVersion);
@@ -37,7 +38,8 @@ TPoint FitToWorkArea(TPoint pt, std::int32_t right, std::int32_t bottom, const T
 
 // The filter for the dialog record: "|" separators become NUL bytes (not a
 // "|" that is the second byte of a double-byte character), ending in two
-// NULs; an empty filter stays empty.
+// NULs; an empty filter stays empty. An empty pattern list, which the record
+// cannot hold (it would end the list), becomes "*.*".
 std::string ConvertFilter(const CodePage& codePage, const std::string& filter);
 
 // The start folder as the dialog stores it: one trailing backslash dropped,

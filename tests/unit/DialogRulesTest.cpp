@@ -48,7 +48,10 @@ TEST(ConvertFilter, SeparatorsBecomeNulsButNotSecondBytes) {
     EXPECT_EQ(ConvertFilter(cp, "Text|*.txt|All|*.*"), "Text\0*.txt\0All\0*.*\0"s);
     // 0x83 0x7C is one character whose second byte has the value of "|".
     EXPECT_EQ(ConvertFilter(cp, "A\x83\x7C|*.a"), "A\x83\x7C\0*.a\0"s);
-    EXPECT_EQ(ConvertFilter(cp, "a||b"), "a\0\0b\0"s);
+    // An empty pattern list would end the list early: it is handed over as "*.*".
+    EXPECT_EQ(ConvertFilter(cp, "User()||HTML|*.htm"), "User()\0*.*\0HTML\0*.htm\0"s);
+    EXPECT_EQ(ConvertFilter(cp, "A|"), "A\0*.*\0"s);
+    EXPECT_EQ(ConvertFilter(cp, "A\x83\x7C|"), "A\x83\x7C\0*.*\0"s);
     EXPECT_EQ(ConvertFilter(cp, ""), "");
     // The list ends in two NULs: the one appended and the text's terminator.
     EXPECT_EQ(ConvertFilter(cp, "x|y").c_str()[4], '\0');
