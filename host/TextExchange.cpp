@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "host/HostLink.h"
+#include "host/core/ByteScan.h"
 #include "support/Handles.h"
 
 namespace {
@@ -58,9 +59,9 @@ std::string GetHostText(HWND window, unsigned textKind) {
     // more than the section holds: the text is incomplete, and an incomplete
     // text must not be taken for the whole (only an empty text fits).
     const char* bytes = view.Bytes();
-    const void* nul = std::memchr(bytes, '\0', size);
-    if (nul == nullptr) return {};
-    return std::string(bytes, static_cast<const char*>(nul));
+    const std::size_t textLength = FindNul(bytes, size);
+    if (textLength == size) return {};
+    return std::string(bytes, textLength);
 }
 
 std::string GetHostAllText(HWND window) { return GetHostText(window, kTextKindAll); }
@@ -79,7 +80,7 @@ void SetHostText(HWND window, const std::string& text, unsigned textKind) {
         if (!view || UsableBytes(view) < size) return;
         // The section carries the text up to its first NUL, then a NUL; the
         // rest of the S bytes is zero.
-        const std::size_t carried = std::strlen(text.c_str());
+        const std::size_t carried = FindNul(text.data(), text.size());
         std::memcpy(view.Bytes(), text.data(), carried);
         std::memset(view.Bytes() + carried, 0, section.existed ? size - carried : 1);
     }

@@ -306,16 +306,17 @@ DWORD StandinHost::WaitForStartedPid(DWORD timeoutMs) {
     return 0;
 }
 
-std::vector<StandinHost::Record> StandinHost::AllRecords() const {
-    std::vector<Record> records;
-    for (const std::string& line : SplitLines(ReadFileBytes(logPath_))) records.push_back(ParseRecord(line));
-    return records;
-}
+std::vector<StandinHost::Record> StandinHost::AllRecords() const { return ReadLogRecords(logPath_); }
 
 std::vector<StandinHost::Record> StandinHost::Records(const std::string& tag) const {
-    std::vector<Record> records;
-    for (Record& record : AllRecords()) {
-        if (record["tag"] == tag) records.push_back(std::move(record));
+    return ReadLogRecords(logPath_, tag);
+}
+
+std::vector<StandinHost::Record> ReadLogRecords(const std::string& path, const std::string& tag) {
+    std::vector<StandinHost::Record> records;
+    for (const std::string& line : SplitLines(ReadFileBytes(path))) {
+        StandinHost::Record record = ParseRecord(line);
+        if (tag.empty() || record["tag"] == tag) records.push_back(std::move(record));
     }
     return records;
 }

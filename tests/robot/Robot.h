@@ -106,3 +106,8 @@ private:
     ChildProcess process_;
     HWND main_ = nullptr, owner_ = nullptr, edit_ = nullptr;
 };
+
+// The records of a log of "tag\tkey=value..." lines (the stand-in editor's,
+// the probe child's), each as its fields and "tag"; only those of `tag`
+// unless it is empty. A last line not yet ended is left out.
+std::vector<StandinHost::Record> ReadLogRecords(const std::string& path, const std::string& tag = {});

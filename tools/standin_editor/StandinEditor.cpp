@@ -86,10 +86,16 @@ public:
     LRESULT MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    // The text and the selection, in code page 932 bytes, whichever kind of
+    // text window holds them.
     std::wstring EditText() const;
-    std::string TextBytes() const { const std::wstring w = EditText(); return Narrow(w.data(), w.size()); }
+    std::string TextBytes() const;
     void SelectionBytes(long long& start, long long& end) const;
     void SetSelectionBytes(long start, long end);
+    void ReplaceSelection(const std::string& bytes);
+    void ReplaceAll(const std::string& bytes);
+    static LRESULT CALLBACK RawTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateTextWindow(HWND parent, HINSTANCE instance);
 
     LRESULT OnGetText(WPARAM kind, LPARAM lParam);
     LRESULT OnSetText(WPARAM kind, LPARAM lParam);
@@ -103,6 +109,9 @@ private:
     HWND owner_ = nullptr, main_ = nullptr, edit_ = nullptr;
     HFONT font_ = nullptr;
     std::vector<HANDLE> keptSections_;
+    // The raw text window (--raw-text-window) keeps the bytes themselves.
+    std::string rawText_;
+    std::size_t rawSelStart_ = 0, rawSelEnd_ = 0;
     bool running_ = false;
     std::string lastSample_;
 };
@@ -164,6 +173,87 @@ bool Standin::Create(HINSTANCE instance) {
     return true;
 }
 
+std::string Standin::TextBytes() const {
+    if (options_.rawTextWindow) return rawText_;
+    const std::wstring w = EditText();
+    return Narrow(w.data(), w.size());
+}
+
+void Standin::ReplaceSelection(const std::string& bytes) {
+    if (options_.rawTextWindow) {
+        rawText_.replace(rawSelStart_, rawSelEnd_ - rawSelStart_, bytes);
+        rawSelStart_ = rawSelEnd_ = rawSelStart_ + bytes.size();
+        return;
+    }
+    SendMessageW(edit_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Widen(bytes).c_str()));
+}
+
+void Standin::ReplaceAll(const std::string& bytes) {
+    if (options_.rawTextWindow) {
+        rawText_ = bytes;
+        rawSelStart_ = rawSelEnd_ = 0;
+        return;
+    }
+    SetWindowTextW(edit_, Widen(bytes).c_str());
+}
+
+// A bare text window for large texts (the platform's edit control takes
+// seconds per megabyte): it holds the bytes and answers the length and text
+// queries itself.
+LRESULT CALLBACK Standin::RawTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* standin = reinterpret_cast<Standin*>(GetWindowLongPtrA(GetParent(window), GWLP_USERDATA));
+    if (standin != nullptr) {
+        const std::string& text = standin->rawText_;
+        switch (message) {
+        case WM_GETTEXTLENGTH:
+            return static_cast<LRESULT>(text.size());
+        case WM_GETTEXT: {
+            if (wParam == 0) return 0;
+            const std::size_t n = std::min<std::size_t>(text.size(), wParam - 1);
+            std::memcpy(reinterpret_cast<char*>(lParam), text.data(), n);
+            reinterpret_cast<char*>(lParam)[n] = '\0';
+            return static_cast<LRESULT>(n);
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            const std::string head = text.substr(0, 200);
+            TextOutA(dc, 4, 4, head.c_str(), static_cast<int>(head.size()));
+            EndPaint(window, &paint);
+            return 0;
+        }
+        default:
+            break;
+        }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void Standin::CreateTextWindow(HWND parent, HINSTANCE instance) {
+    if (options_.rawTextWindow) {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = RawTextProc;
+        wc.hInstance = instance;
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        wc.lpszClassName = "StandinRawText";
+        RegisterClassExA(&wc);
+        rawText_ = options_.text;
+        edit_ = CreateWindowExA(WS_EX_CLIENTEDGE, "StandinRawText", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent,
+                                nullptr, instance, nullptr);
+        return;
+    }
+    edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                                ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
+                            0, 0, 10, 10, parent, nullptr, instance, nullptr);
+    font_ = CreateFontA(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "MS Gothic");
+    SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
+    SetWindowTextW(edit_, Widen(options_.text).c_str());
+}
+
 std::wstring Standin::EditText() const {
     const int length = GetWindowTextLengthW(edit_);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
@@ -173,6 +263,11 @@ std::wstring Standin::EditText() const {
 }
 
 void Standin::SelectionBytes(long long& start, long long& end) const {
+    if (options_.rawTextWindow) {
+        start = static_cast<long long>(rawSelStart_);
+        end = static_cast<long long>(rawSelEnd_);
+        return;
+    }
     DWORD wideStart = 0, wideEnd = 0;
     SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&wideStart), reinterpret_cast<LPARAM>(&wideEnd));
     const std::wstring text = EditText();
@@ -181,6 +276,11 @@ void Standin::SelectionBytes(long long& start, long long& end) const {
 }
 
 void Standin::SetSelectionBytes(long start, long end) {
+    if (options_.rawTextWindow) {
+        rawSelStart_ = std::min<std::size_t>(static_cast<std::size_t>(std::max(start, 0L)), rawText_.size());
+        rawSelEnd_ = std::min<std::size_t>(std::max<std::size_t>(static_cast<std::size_t>(std::max(end, 0L)), rawSelStart_), rawText_.size());
+        return;
+    }
     const std::string text = TextBytes();
     auto wideAt = [&](long offset) {
         const std::size_t bytes = std::min<std::size_t>(static_cast<std::size_t>(std::max(offset, 0L)), text.size());
@@ -257,9 +357,8 @@ LRESULT Standin::OnSetText(WPARAM kind, LPARAM lParam) {
         UnmapViewOfFile(view);
     }
     CloseHandle(section);
-    const std::wstring wide = Widen(bytes);
-    if (kind == kTextKindSelection) SendMessageW(edit_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
-    else SetWindowTextW(edit_, wide.c_str());
+    if (kind == kTextKindSelection) ReplaceSelection(bytes);
+    else ReplaceAll(bytes);
     log_.Line(line + Field("section", static_cast<unsigned long long>(info.RegionSize)) +
               Field("bytes", static_cast<unsigned long long>(bytes.size())) +
               Field("host_us", static_cast<long long>(Microseconds(started))));
@@ -346,15 +445,7 @@ LRESULT Standin::MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CREATE: {
         main_ = window;
         auto* instance = reinterpret_cast<CREATESTRUCTA*>(lParam)->hInstance;
-        edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                                    ES_AUTOHSCROLL | ES_NOHIDESEL | ES_WANTRETURN,
-                                0, 0, 10, 10, window, nullptr, instance, nullptr);
-        font_ = CreateFontA(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "MS Gothic");
-        SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
-        SetWindowTextW(edit_, Widen(options_.text).c_str());
+        CreateTextWindow(window, instance);
         SetSelectionBytes(options_.selStart, options_.selEnd);
         if (options_.hasExe) {
             CreateWindowExA(0, kHostExeNameClass, options_.exePath.c_str(), WS_CHILD, 0, 0, 0, 0, window, nullptr, instance, nullptr);

@@ -57,6 +57,7 @@ bool ParseStandinOptions(const std::string& commandLine, StandinOptions& o, std:
         else if (name == "--no-nul") o.noNul = true;
         else if (name == "--keep-section") o.keepSection = true;
         else if (name == "--editwnd-zero") o.editWindowZero = true;
+        else if (name == "--raw-text-window") o.rawTextWindow = true;
         else if (name == "--log") o.logPath = value;
         else if (name == "--final") o.finalTextPath = value;
         else if (name == "--stay") o.stay = true;

@@ -21,6 +21,7 @@ struct StandinOptions {
     bool noNul = false;          // fill the section to its last byte, no NUL
     bool keepSection = false;    // keep the section open after replying
     bool editWindowZero = false; // answer 0 when asked for the editing window
+    bool rawTextWindow = false;  // a bare window holding the bytes instead of an edit control (large texts)
     std::string logPath;
     std::string finalTextPath;   // the text at exit, raw bytes
     std::string command;         // started once the window is up

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs every benchmark program of the Windows build under Wine and prints its
+# figures. Installs and builds what is missing first.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+ensure_deps
+wine_environment
+build_win32
+start_wine_session
+for bench in "$WIN_BUILD"/bin/bench_*.exe; do
+    echo "== $(basename "$bench" .exe)"
+    PELMARIND_WINE_TIMEOUT=900 "$WIN_BUILD/wine-run" "$bench"
+done

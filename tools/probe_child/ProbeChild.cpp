@@ -1,0 +1,292 @@
+// The probe child: started by tests in place of an external tool, the way the
+// tool starts one:  probe_child "arg" "arg" ...  FILE
+// It records how it was started, then does what its instructions say to FILE,
+// the last argument (unless that begins with "--": then there is no file).
+//
+// Instructions are arguments of the form --name=value, in any position; other
+// arguments are ignored. More can come from the environment variable
+// PELMARIND_PROBE (tab-separated, read before the arguments), for runs whose
+// command line a test does not choose.
+//   --record=PATH      append the records to PATH (default: the environment
+//                      variable PELMARIND_PROBE_RECORD; none: no records)
+//   --save-input=PATH  copy FILE, as found, to PATH
+//   --write-hex=HEX    rewrite FILE with these bytes ("" empties it)
+//   --write-from=PATH  rewrite FILE with the bytes of PATH
+//   --delete           delete FILE
+//   --set-back=S       set FILE's last-write time back by S seconds (after any
+//                      rewrite)
+//   --hold             keep FILE open with no sharing for the whole run
+//                      (combine with --sleep)
+//   --hold-after=MS    start a grandchild that opens FILE with no sharing and
+//                      keeps it open for MS ms; exit once it has opened it
+//   --spawn=MS         start a grandchild that sleeps MS ms, and do not wait
+//   --sleep=MS         sleep MS ms before ending
+//   --exit=CODE        the exit code (default 0)
+// The actions run in this order: save-input, write, delete, set-back, hold,
+// spawn, hold-after, sleep.
+//
+// Records, one line each, "tag\tkey=value..." (as the stand-in editor's log):
+//   probe  pid, show (STARTUPINFO wShowWindow), flags (dwFlags, hex), stdin,
+//          stdout, stderr (the record's handle values, hex), size (FILE's size
+//          at the start, -1 when absent), file, cmdline (GetCommandLineA as
+//          hex digits, byte for byte)
+//   done   pid, size (FILE's size at the end), grandchild (its pid, or 0),
+//          written before the probe ends
+//   holding  pid, once --hold has opened the file
+//   grandchild-done  pid, when a grandchild ends (a holding one has closed
+//          the file by then)
+//   error  pid, what: an instruction that could not be carried out (the
+//          probe then ends with exit code 2)
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/Handles.h"
+#include "tests/robot/HexText.h"
+
+namespace {
+
+struct Instructions {
+    std::string recordPath, saveInputPath, writeFromPath;
+    bool write = false, remove = false, hold = false;
+    std::string writeBytes;
+    long long setBackSeconds = 0;
+    long holdAfterMs = -1, spawnMs = -1, sleepMs = 0;
+    int exitCode = 0;
+    // The grandchild roles, given by the probe to its own copy.
+    long grandchildHoldMs = -1, grandchildSleepMs = -1;
+    std::string readyEvent;
+    std::string file;
+    std::string unknown;
+};
+
+std::string HexNumber(UINT_PTR value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lX", static_cast<unsigned long>(value));
+    return text;
+}
+
+std::string HandleText(HANDLE handle) { return HexNumber(reinterpret_cast<UINT_PTR>(handle)); }
+
+void Apply(const std::string& argument, Instructions& in) {
+    const std::size_t eq = argument.find('=');
+    const std::string name = argument.substr(0, eq);
+    const std::string value = eq == std::string::npos ? std::string() : argument.substr(eq + 1);
+    const long number = std::strtol(value.c_str(), nullptr, 10);
+    if (name == "--record") in.recordPath = value;
+    else if (name == "--save-input") in.saveInputPath = value;
+    else if (name == "--write-hex") {
+        in.write = true;
+        if (!HexBytes(value, in.writeBytes)) in.unknown = argument;
+    } else if (name == "--write-from") { in.write = true; in.writeFromPath = value; }
+    else if (name == "--delete") in.remove = true;
+    else if (name == "--set-back") in.setBackSeconds = std::strtoll(value.c_str(), nullptr, 10);
+    else if (name == "--hold") in.hold = true;
+    else if (name == "--hold-after") in.holdAfterMs = number;
+    else if (name == "--spawn") in.spawnMs = number;
+    else if (name == "--sleep") in.sleepMs = number;
+    else if (name == "--exit") in.exitCode = static_cast<int>(number);
+    else if (name == "--grandchild-hold") in.grandchildHoldMs = number;
+    else if (name == "--grandchild-sleep") in.grandchildSleepMs = number;
+    else if (name == "--ready-event") in.readyEvent = value;
+    else in.unknown = argument;
+}
+
+Instructions ReadInstructions(int argc, char** argv) {
+    Instructions in;
+    char buffer[32768];
+    const DWORD n = GetEnvironmentVariableA("PELMARIND_PROBE_RECORD", buffer, sizeof buffer);
+    if (n > 0 && n < sizeof buffer) in.recordPath = buffer;
+    const DWORD m = GetEnvironmentVariableA("PELMARIND_PROBE", buffer, sizeof buffer);
+    if (m > 0 && m < sizeof buffer) {
+        std::string all(buffer, m);
+        std::size_t start = 0;
+        while (start <= all.size()) {
+            std::size_t end = all.find('\t', start);
+            if (end == std::string::npos) end = all.size();
+            if (end > start) Apply(all.substr(start, end - start), in);
+            start = end + 1;
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool isInstruction = argument.rfind("--", 0) == 0;
+        if (i == argc - 1 && !isInstruction) in.file = argument;
+        else if (isInstruction) Apply(argument, in);
+    }
+    return in;
+}
+
+// One line per call, appended in one write, so that the records of several
+// processes do not mix.
+void AppendRecord(const std::string& path, const std::string& line) {
+    if (path.empty()) return;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        FileHandle file(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, 0, nullptr));
+        if (file) {
+            const std::string text = line + "\n";
+            DWORD written = 0;
+            WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+            return;
+        }
+        Sleep(10);
+    }
+}
+
+long long FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool ReadAll(const std::string& path, std::string& bytes) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    bytes.clear();
+    char buffer[65536];
+    DWORD n = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
+    return true;
+}
+
+bool WriteAll(const std::string& path, const std::string& bytes) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return bytes.empty() ||
+           (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size());
+}
+
+bool SetBack(const std::string& path, long long seconds) {
+    FileHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    FILETIME written;
+    if (!file || !GetFileTime(file.Get(), nullptr, nullptr, &written)) return false;
+    ULARGE_INTEGER time;
+    time.LowPart = written.dwLowDateTime;
+    time.HighPart = written.dwHighDateTime;
+    time.QuadPart -= static_cast<ULONGLONG>(seconds) * 10000000ULL;
+    written.dwLowDateTime = time.LowPart;
+    written.dwHighDateTime = time.HighPart;
+    return SetFileTime(file.Get(), nullptr, nullptr, &written) != 0;
+}
+
+FileHandle OpenUnshared(const std::string& path) {
+    return FileHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+std::string Quoted(const std::string& argument) { return "\"" + argument + "\""; }
+
+struct Grandchild {
+    KernelHandle process;
+    DWORD pid = 0;
+};
+
+// Starts this program again in a grandchild role.
+Grandchild StartGrandchild(const std::string& roleArguments, const Instructions& in) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string line = Quoted(self) + " " + roleArguments;
+    if (!in.recordPath.empty()) line += " " + Quoted("--record=" + in.recordPath);
+    if (!in.file.empty()) line += " " + Quoted(in.file);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION created{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &created)) {
+        return {};
+    }
+    const KernelHandle thread(created.hThread);
+    return {KernelHandle(created.hProcess), created.dwProcessId};
+}
+
+int Fail(const Instructions& in, const std::string& what) {
+    AppendRecord(in.recordPath, "error\tpid=" + std::to_string(GetCurrentProcessId()) + "\twhat=" + what);
+    return 2;
+}
+
+// Holds the file with no sharing for the time asked, once the starter knows.
+bool HoldFor(const Instructions& in) {
+    const FileHandle held = OpenUnshared(in.file);
+    if (!held) return false;
+    const KernelHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, in.readyEvent.c_str()));
+    if (ready) SetEvent(ready.Get());
+    Sleep(static_cast<DWORD>(in.grandchildHoldMs));
+    return true;
+}
+
+// Its record comes after the file is closed again.
+int RunGrandchild(const Instructions& in) {
+    const std::string pid = std::to_string(GetCurrentProcessId());
+    if (in.grandchildHoldMs >= 0) {
+        if (!HoldFor(in)) return Fail(in, "grandchild-hold");
+    } else {
+        Sleep(static_cast<DWORD>(in.grandchildSleepMs));
+    }
+    AppendRecord(in.recordPath, "grandchild-done\tpid=" + pid);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Instructions in = ReadInstructions(argc, argv);
+    if (in.grandchildHoldMs >= 0 || in.grandchildSleepMs >= 0) return RunGrandchild(in);
+
+    const std::string pid = std::to_string(GetCurrentProcessId());
+    STARTUPINFOA startup{};
+    GetStartupInfoA(&startup);
+    AppendRecord(in.recordPath, "probe\tpid=" + pid + "\tshow=" + std::to_string(startup.wShowWindow) +
+                                    "\tflags=" + HexNumber(startup.dwFlags) +
+                                    "\tstdin=" + HandleText(startup.hStdInput) +
+                                    "\tstdout=" + HandleText(startup.hStdOutput) +
+                                    "\tstderr=" + HandleText(startup.hStdError) +
+                                    "\tsize=" + std::to_string(FileSize(in.file)) + "\tfile=" + in.file +
+                                    "\tcmdline=" + HexText(GetCommandLineA()));
+    if (!in.unknown.empty()) return Fail(in, "unknown " + in.unknown);
+
+    if (!in.saveInputPath.empty()) {
+        std::string bytes;
+        if (!ReadAll(in.file, bytes) || !WriteAll(in.saveInputPath, bytes)) return Fail(in, "save-input");
+    }
+    if (in.write) {
+        std::string bytes = in.writeBytes;
+        if (!in.writeFromPath.empty() && !ReadAll(in.writeFromPath, bytes)) return Fail(in, "write-from");
+        if (!WriteAll(in.file, bytes)) return Fail(in, "write");
+    }
+    if (in.remove && !DeleteFileA(in.file.c_str())) return Fail(in, "delete");
+    if (in.setBackSeconds != 0 && !SetBack(in.file, in.setBackSeconds)) return Fail(in, "set-back");
+    FileHandle held;
+    if (in.hold) {
+        held = OpenUnshared(in.file);
+        if (!held) return Fail(in, "hold");
+        AppendRecord(in.recordPath, "holding\tpid=" + pid);
+    }
+    DWORD grandchild = 0;
+    if (in.spawnMs >= 0) {
+        grandchild = StartGrandchild("--grandchild-sleep=" + std::to_string(in.spawnMs), in).pid;
+        if (grandchild == 0) return Fail(in, "spawn");
+    }
+    if (in.holdAfterMs >= 0) {
+        // Ends once the grandchild holds the file, or has given up.
+        const std::string eventName = "PelmarindProbeReady-" + pid;
+        const KernelHandle ready(CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
+        const Grandchild holder = StartGrandchild(
+            "--grandchild-hold=" + std::to_string(in.holdAfterMs) + " " + Quoted("--ready-event=" + eventName), in);
+        const HANDLE either[] = {ready.Get(), holder.process.Get()};
+        if (!holder.process || WaitForMultipleObjects(2, either, FALSE, 10000) != WAIT_OBJECT_0) {
+            return Fail(in, "hold-after");
+        }
+        grandchild = holder.pid;
+    }
+    Sleep(static_cast<DWORD>(in.sleepMs));
+    AppendRecord(in.recordPath, "done\tpid=" + pid + "\tsize=" + std::to_string(FileSize(in.file)) +
+                                    "\tgrandchild=" + std::to_string(grandchild));
+    return in.exitCode;
+}

@@ -1,0 +1,75 @@
+// textconv [/sort] [/halfwidth] [/upper] [other switches are ignored] FILE
+//
+// Converts FILE, code page 932 text, in place: full-width ASCII forms to
+// ASCII (/halfwidth), a-z to A-Z (/upper), then sorts its lines (/sort).
+// FILE is rewritten only when the text changes, and then through a new file
+// that replaces it, so that a failed write never leaves it half-written.
+// Exit codes: 0 done (changed or not), 1 no FILE given, 2 FILE unreadable,
+// 3 FILE not replaced.
+//
+// A GUI-subsystem program that shows nothing: started by a GUI program it
+// brings up no console window. It reports itself ready for input at once, so
+// that a starter's input-idle wait does not last the whole conversion.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "support/Handles.h"
+#include "support/core/ScopeGuard.h"
+#include "tools/textconv/core/TextConv.h"
+
+namespace {
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    return bytes.empty() ||
+           (ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+            read == bytes.size());
+}
+
+bool WriteNewFile(const std::string& path, const std::string& bytes) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return (bytes.empty() ||
+            (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+             written == bytes.size())) &&
+           FlushFileBuffers(file.Get());
+}
+
+// Writes the new text beside the file, then puts it in the file's place.
+bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
+    std::string folder = FolderOf(path);
+    char sibling[MAX_PATH] = {};
+    if (GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "tcv", 0, sibling) == 0) return false;
+    ScopeGuard removeSibling([&] { DeleteFileA(sibling); });
+    if (!WriteNewFile(sibling, bytes)) return false;
+    if (!MoveFileExA(sibling, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+    removeSibling.Dismiss();
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Ready for input: a starter's input-idle wait ends here, not when the
+    // conversion is done. (Wine signals it only from a message wait.)
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+
+    TextConvOptions options;
+    std::string file;
+    if (!ParseTextConvArguments(std::vector<std::string>(argv + 1, argv + argc), options, file)) return 1;
+    std::string text;
+    if (!ReadWholeFile(file, text)) return 2;
+    const std::string converted = ConvertText(text, options);
+    if (converted == text) return 0;
+    return ReplaceFileContents(file, converted) ? 0 : 3;
+}
