@@ -79,7 +79,7 @@ std::string LookupEnvToken(const std::string& token) { return LookupEnvToken(tok
 
 std::string ExpandDefDir(const std::string& dir) { return ExpandDefDir(dir, SystemEnvironment(), SystemCodePage()); }
 
-TAppIni ReadAppIni(const std::string& iniPath) {
+TAppIni ReadAppIni(const std::string& iniPath, const std::string& documentsDir) {
     // The platform's private-profile reader keeps nothing open between reads,
     // so there is no reader to close on the way out.
     TAppIni settings;
@@ -87,9 +87,9 @@ TAppIni ReadAppIni(const std::string& iniPath) {
     for (const PatternListKey& key : kPatternListKeys) {
         settings.*key.field = ReadIniString(iniPath, kIniSection, key.key, key.defaultValue);
     }
-    settings.DefDir = ReadIniString(iniPath, kIniSection, "DefDir", GetDocumentsDir());
+    settings.DefDir = ReadIniString(iniPath, kIniSection, "DefDir", documentsDir);
     settings.DefDirOn = !settings.DefDir.empty() && ReadIniBool(iniPath, kIniSection, "DefDirOn", false);
     return settings;
 }
 
-void LoadAppIni() { AppIni = ReadAppIni(GetHostIniFilePath(HostWindow)); }
+void LoadAppIni() { AppIni = ReadAppIni(GetHostIniFilePath(HostWindow), GetDocumentsDir()); }

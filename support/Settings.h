@@ -13,8 +13,9 @@ extern TAppIni AppIni;
 
 // Fills AppIni from the settings file that the host reports; reports no failure.
 void LoadAppIni();
-// The same, from a given settings file.
-TAppIni ReadAppIni(const std::string& iniPath);
+// The same, from a given settings file, with the Documents folder as the
+// default of DefDir (empty when the shell gives none, so DefDirOn stays off).
+TAppIni ReadAppIni(const std::string& iniPath, const std::string& documentsDir);
 
 // The key's value (or the default when the file, section or key is missing),
 // at most 1023 bytes. A key present with an empty value gives the empty text.

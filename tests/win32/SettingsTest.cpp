@@ -4,6 +4,8 @@
 
 #include <shlobj.h>
 
+#include <utility>
+
 #include "host/HostLink.h"
 #include "support/Settings.h"
 #include "tests/robot/Robot.h"
@@ -31,8 +33,16 @@ private:
 TEST(Settings, NoFileGivesTheDefaultsOfEveryKey) {
     TempDir dir;
     const std::string documents = GetDocumentsDir();
-    for (const std::string& path : {dir.File("missing.ini"), std::string()}) {
-        const TAppIni settings = ReadAppIni(path);
+    // A host that names no settings file, and one that names a missing file.
+    StandinHost withoutFile({});
+    StandinHost missingFile({"--ini=" + dir.File("missing.ini")});
+    for (StandinHost* host : {&withoutFile, &missingFile}) {
+        ASSERT_TRUE(host->Ready());
+        const HWND saved = HostWindow;
+        HostWindow = host->Main();
+        LoadAppIni();
+        HostWindow = saved;
+        const TAppIni settings = std::exchange(AppIni, TAppIni{});
         EXPECT_FALSE(settings.AutoFileName);
         for (const PatternListKey& key : kPatternListKeys) EXPECT_EQ(settings.*key.field, key.defaultValue) << key.key;
         EXPECT_EQ(settings.DefDir, documents);
@@ -61,10 +71,15 @@ TEST(Settings, DefDirOnIsReadOnlyWithADefDir) {
         {"DefDir=C:\\x\r\n", "C:\\x", false},
     };
     for (const Case& c : cases) {
-        const TAppIni settings = ReadAppIni(IniFile(dir, c.lines));
+        const TAppIni settings = ReadAppIni(IniFile(dir, c.lines), documents);
         EXPECT_EQ(settings.DefDir, c.defDir) << c.lines;
         EXPECT_EQ(settings.DefDirOn, c.on) << c.lines;
     }
+    // No Documents folder from the shell: DefDir defaults to the empty text,
+    // so DefDirOn is not read and stays off.
+    const TAppIni noDocuments = ReadAppIni(IniFile(dir, "DefDirOn=1\r\n"), "");
+    EXPECT_EQ(noDocuments.DefDir, "");
+    EXPECT_FALSE(noDocuments.DefDirOn);
 }
 
 TEST(Settings, YesNoKeysAreWholeNumbers) {
@@ -77,7 +92,7 @@ TEST(Settings, YesNoKeysAreWholeNumbers) {
     };
     for (const Case& c : cases) {
         const std::string path = IniFile(dir, std::string("AutoFileName=") + c.value + "\r\n");
-        EXPECT_EQ(ReadAppIni(path).AutoFileName, c.withOff) << c.value;
+        EXPECT_EQ(ReadAppIni(path, GetDocumentsDir()).AutoFileName, c.withOff) << c.value;
         EXPECT_EQ(ReadIniBool(path, "Option", "AutoFileName", true), c.withOn) << c.value;
     }
     EXPECT_EQ(ReadIniInteger(IniFile(dir, "N=-2147483648\r\n"), "Option", "N", 5), INT32_MIN);
@@ -89,7 +104,7 @@ TEST(Settings, EmptyValuesStayEmptyAndLongOnesAreCut) {
     TempDir dir;
     const std::string longValue(1100, 'p');
     const std::string path = IniFile(dir, "HtmlDocFilter=\r\nUserFileFilter=" + longValue + "\r\nRubyDocFilter=*.rbw\r\n");
-    const TAppIni settings = ReadAppIni(path);
+    const TAppIni settings = ReadAppIni(path, GetDocumentsDir());
     EXPECT_EQ(settings.HtmlDocFilter, "");
     EXPECT_EQ(settings.UserFileFilter, longValue.substr(0, 1023));
     EXPECT_EQ(settings.RubyDocFilter, "*.rbw");
