@@ -29,7 +29,11 @@ const TPelmarindMainForm::MessageHandler TPelmarindMainForm::kHandlers[] = {
     {WM_FORM_ACTIVATE, &TPelmarindMainForm::OnActivateForm},
 };
 
-TPelmarindMainForm::TPelmarindMainForm(TApplication& application) : application_(application) {}
+TPelmarindMainForm::TPelmarindMainForm(TApplication& application) : application_(application) {
+    // The form's description of its Save dialog.
+    qzSaveDialogEx1.SetDefaultExt("txt");
+    qzSaveDialogEx1.OnQueryDlgPos = [this](TCommonDialog* sender, TPoint& pt) { qzSaveDialogEx1QueryDlgPos(sender, pt); };
+}
 
 TPelmarindMainForm::~TPelmarindMainForm() {
     if (handle_ != nullptr) DestroyWindow(handle_);
@@ -98,4 +102,12 @@ void TPelmarindMainForm::FormActivate(TPelmarindMainForm*) {
     if (SelLength == 0) editorText = GetHostAllText(HostWindow);
     if (ChosenJob() == JobKind::SaveToFile) RunSaveJob(*this, editorText);
     else RunExternalToolJob(*this, editorText);
+}
+
+// The dialog opens at the top-left corner of the host's client area; the
+// proposal is not used.
+void TPelmarindMainForm::qzSaveDialogEx1QueryDlgPos(TCommonDialog*, TPoint& pt) {
+    POINT origin{0, 0};
+    ClientToScreen(HostWindow, &origin);
+    pt = {origin.x, origin.y};
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/Forms.h"
+#include "dialogs/SvDlgEx.h"
 
 // The length in bytes of the selection read at the start of the job; 0 when
 // the selection was empty and the whole text was read instead.
@@ -32,6 +33,11 @@ public:
 
     // The temporary file's modification time when the text was handed over.
     double InitialModifiedTime = 0;
+
+    // The Save dialog of the Save job: default extension "txt", placed at the
+    // host window's client origin.
+    TqzSaveDialogEx qzSaveDialogEx1;
+    void qzSaveDialogEx1QueryDlgPos(TCommonDialog* Sender, TPoint& pt);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,8 +6,11 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 seconds=${1:-300}
 FUZZ=$BUILD/fuzz
-[ -f "$FUZZ/CMakeCache.txt" ] || CC=clang CXX=clang++ cmake -S "$ROOT" -B "$FUZZ" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DPELMARIND_FUZZ=ON >/dev/null
+if [ -f "$FUZZ/CMakeCache.txt" ]; then
+    cmake "$FUZZ" >/dev/null  # (new targets must exist before the build names them)
+else
+    CC=clang CXX=clang++ cmake -S "$ROOT" -B "$FUZZ" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELMARIND_FUZZ=ON >/dev/null
+fi
 shopt -s nullglob
 targets=()
 for source in "$ROOT"/fuzz/*.cpp; do targets+=("$(basename "$source" .cpp)"); done

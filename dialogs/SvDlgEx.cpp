@@ -1,0 +1,289 @@
+#include "dialogs/SvDlgEx.h"
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "host/HostLink.h"
+#include "support/CodePageWin32.h"
+#include "support/core/ScopeGuard.h"
+
+static_assert(offsetof(OPENFILENAMEA, pvReserved) == kDialogRecordSize, "76-byte dialog record");
+static_assert(sizeof(OPENFILENAMEA) == kLargeDialogRecordSize, "88-byte dialog record");
+
+namespace {
+
+constexpr char kDialogObjectProperty[] = "PelmarindDialogObject";
+constexpr DWORD kNameBufferSize = 262;
+constexpr DWORD kMaxFileName = 260;
+constexpr std::size_t kFileNameCopyLimit = 260;
+constexpr int kDialogPathLength = 261;
+
+// The dialog being run: set just before the system dialog function is
+// called, taken and cleared by the hook procedure at WM_INITDIALOG. The hook
+// procedure receives no pointer to the object; this is its only link.
+TCommonDialog* CreationControl = nullptr;
+
+TPlatformVersion ReadPlatformVersion() {
+    TPlatformVersion version;
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (GetVersionExA(&info)) {
+        version.PlatformId = info.dwPlatformId;
+        version.MajorVersion = info.dwMajorVersion;
+        version.MinorVersion = info.dwMinorVersion;
+    }
+    return version;
+}
+
+// Read once at start-up.
+const TPlatformVersion gPlatformVersion = ReadPlatformVersion();
+const bool gNewStyleControls = LOBYTE(LOWORD(GetVersion())) >= 4;
+
+TPoint ScreenCentredPosition(HWND frame, LONG& width, LONG& height) {
+    RECT rect{};
+    GetWindowRect(frame, &rect);
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    return CentredFramePosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
+}
+
+void CentreWindow(HWND window) {
+    LONG width = 0, height = 0;
+    const TPoint pt = ScreenCentredPosition(window, width, height);
+    SetWindowPos(window, nullptr, pt.X, pt.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+UINT NotifyCode(LPARAM lParam) { return reinterpret_cast<const NMHDR*>(lParam)->code; }
+
+struct DisabledWindows {
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK DisableIfEnabledAndVisible(HWND window, LPARAM param) {
+    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+        reinterpret_cast<DisabledWindows*>(param)->windows.push_back(window);
+        EnableWindow(window, FALSE);
+    }
+    return TRUE;
+}
+
+void Raise(const TNotifyEvent& event, TCommonDialog* sender) {
+    if (event) event(sender);
+}
+
+}  // namespace
+
+const TPlatformVersion& PlatformVersion() { return gPlatformVersion; }
+bool NewStyleControls() { return gNewStyleControls; }
+
+// --- TCommonDialog
+
+TCommonDialog::~TCommonDialog() {
+    if (CreationControl == this) CreationControl = nullptr;
+    ReleaseHookWindow();
+}
+
+void TCommonDialog::TakeOverHookWindow(HWND wnd) {
+    FHandle = wnd;
+    SetPropA(wnd, kDialogObjectProperty, this);
+    FDefWndProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCommonDialog::ObjectWindowProc)));
+}
+
+// Gives the hook window back its own procedure; only needed when the object
+// goes while its window still exists.
+void TCommonDialog::ReleaseHookWindow() {
+    if (FHandle == nullptr) return;
+    if (IsWindow(FHandle)) {
+        SetWindowLongPtrA(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefWndProc));
+        RemovePropA(FHandle, kDialogObjectProperty);
+    }
+    FHandle = nullptr;
+}
+
+LRESULT CALLBACK TCommonDialog::ObjectWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* dialog = static_cast<TCommonDialog*>(GetPropA(wnd, kDialogObjectProperty));
+    if (dialog == nullptr) return DefWindowProcA(wnd, msg, wParam, lParam);
+    TMessage message{msg, wParam, lParam, 0};
+    dialog->WndProc(message);
+    return message.Result;
+}
+
+void TCommonDialog::WndProc(TMessage& message) {
+    switch (message.Msg) {
+        case WM_DESTROY:
+            DefaultHandler(message);
+            Raise(OnClose, this);
+            break;
+        case WM_NCDESTROY: {
+            const HWND wnd = FHandle;
+            DefaultHandler(message);
+            if (wnd != nullptr) RemovePropA(wnd, kDialogObjectProperty);
+            FHandle = nullptr;
+            break;
+        }
+        default:
+            DefaultHandler(message);
+    }
+}
+
+void TCommonDialog::DefaultHandler(TMessage& message) {
+    if (FHandle != nullptr) {
+        message.Result = CallWindowProcA(FDefWndProc, FHandle, message.Msg, message.WParam, message.LParam);
+    }
+}
+
+BOOL TCommonDialog::RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record) {
+    const HWND activeWindow = GetActiveWindow();
+    DisabledWindows disabled;
+    EnumThreadWindows(GetCurrentThreadId(), DisableIfEnabledAndVisible, reinterpret_cast<LPARAM>(&disabled));
+    ScopeGuard restore([&] {
+        if (CreationControl == this) CreationControl = nullptr;  // the system failed before WM_INITDIALOG
+        for (HWND window : disabled.windows) {
+            if (IsWindow(window)) EnableWindow(window, TRUE);
+        }
+        if (activeWindow != nullptr && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
+    });
+    CreationControl = this;
+    return function(&record);
+}
+
+// The hook of the Explorer-style dialog. Its window is a child of the dialog
+// frame; the frame is what gets placed.
+UINT_PTR CALLBACK TCommonDialog::ExplorerHook(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        if (TCommonDialog* dialog = CreationControl) {
+            dialog->TakeOverHookWindow(wnd);
+            TMessage message{msg, wParam, lParam, 0};
+            dialog->WndProc(message);
+            CreationControl = nullptr;
+        }
+    } else if (msg == WM_NOTIFY && NotifyCode(lParam) == static_cast<UINT>(CDN_INITDONE)) {
+        CentreWindow(GetParent(wnd));
+    }
+    return 0;
+}
+
+// The hook of the old-style dialog, on platforms without new-style controls:
+// its window is the dialog itself, centred at once.
+UINT_PTR CALLBACK TCommonDialog::DialogHook(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        CentreWindow(wnd);
+        if (TCommonDialog* dialog = CreationControl) {
+            dialog->TakeOverHookWindow(wnd);
+            TMessage message{msg, wParam, lParam, 0};
+            dialog->WndProc(message);
+            CreationControl = nullptr;
+        }
+    }
+    return 0;
+}
+
+// --- TOpenDialog
+
+void TOpenDialog::SetInitialDir(const std::string& value) { FInitialDir = InitialDirValue(SystemCodePage(), value); }
+
+std::string TOpenDialog::FileName() const {
+    if (FHandle == nullptr || !NewStyleControls()) return FFileName;
+    char path[kDialogPathLength + 1] = {};
+    SendMessageA(GetParent(FHandle), CDM_GETFILEPATH, kDialogPathLength, reinterpret_cast<LPARAM>(path));
+    return std::string(path, strnlen(path, kDialogPathLength));
+}
+
+void TOpenDialog::WndProc(TMessage& message) {
+    message.Result = 0;
+    if (message.Msg == WM_INITDIALOG && (FOptions & ofOldStyleDialog) == 0) return;
+    if (message.Msg == WM_NOTIFY) {
+        const auto* notify = reinterpret_cast<const OFNOTIFYA*>(message.LParam);
+        switch (notify->hdr.code) {
+            case CDN_TYPECHANGE:
+                if (notify->lpOFN != nullptr && static_cast<int>(notify->lpOFN->nFilterIndex) != FCurrentFilterIndex) {
+                    FCurrentFilterIndex = static_cast<int>(notify->lpOFN->nFilterIndex);
+                    Raise(OnTypeChange, this);
+                }
+                break;
+            case CDN_FOLDERCHANGE: Raise(OnFolderChange, this); break;
+            case CDN_SELCHANGE: Raise(OnSelectionChange, this); break;
+            case CDN_INITDONE: Raise(OnShow, this); break;
+            default: break;
+        }
+    }
+    TCommonDialog::WndProc(message);
+}
+
+bool TOpenDialog::DoExecute(TDialogFunc function) {
+    const bool explorer = NewStyleControls() && (FOptions & ofOldStyleDialog) == 0;
+    const std::string filter = ConvertFilter(SystemCodePage(), FFilter);
+    char name[kNameBufferSize] = {};
+    std::memcpy(name, FFileName.data(), std::min(FFileName.size(), kFileNameCopyLimit));
+
+    OPENFILENAMEA record{};
+    record.lStructSize = kDialogRecordSize;
+    record.hwndOwner = HostOwnerWindow;
+    record.hInstance = GetModuleHandleA(nullptr);
+    record.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+    record.nFilterIndex = static_cast<DWORD>(FFilterIndex);
+    FCurrentFilterIndex = FFilterIndex;
+    record.lpstrFile = name;
+    record.nMaxFile = kMaxFileName;
+    // Empty texts are passed as none: the system's own start folder and caption.
+    record.lpstrInitialDir = FInitialDir.empty() ? nullptr : FInitialDir.c_str();
+    record.lpstrTitle = FTitle.empty() ? nullptr : FTitle.c_str();
+    record.Flags = OFN_ENABLEHOOK;
+    if (FOptions & ofReadOnly) record.Flags |= OFN_READONLY;
+    if (FOptions & ofOverwritePrompt) record.Flags |= OFN_OVERWRITEPROMPT;
+    if (FOptions & ofHideReadOnly) record.Flags |= OFN_HIDEREADONLY;
+    if (FOptions & ofEnableSizing) record.Flags |= OFN_ENABLESIZING;
+    if (explorer) record.Flags |= OFN_EXPLORER;
+    record.lpstrDefExt = FDefaultExt.empty() ? nullptr : FDefaultExt.c_str();
+    record.lpfnHook = explorer ? &TCommonDialog::ExplorerHook : &TCommonDialog::DialogHook;
+
+    if (!RunSystemDialog(function, record)) return false;
+    FFileName.assign(name, strnlen(name, kNameBufferSize));
+    FOptions = (record.Flags & OFN_EXTENSIONDIFFERENT) ? FOptions | ofExtensionDifferent : FOptions & ~ofExtensionDifferent;
+    FOptions = (record.Flags & OFN_READONLY) ? FOptions | ofReadOnly : FOptions & ~ofReadOnly;
+    FFilterIndex = static_cast<int>(record.nFilterIndex);
+    return true;
+}
+
+bool TOpenDialog::Execute() { return DoExecute(GetOpenFileNameA); }
+
+bool TSaveDialog::Execute() { return DoExecute(GetSaveFileNameA); }
+
+// --- TqzSaveDialogEx
+
+void TqzSaveDialogEx::DefaultHandler(TMessage& message) {
+    TSaveDialog::DefaultHandler(message);
+    if (message.Msg == WM_NOTIFY && NotifyCode(message.LParam) == static_cast<UINT>(CDN_INITDONE)) AdjustDialogPos();
+}
+
+BOOL TqzSaveDialogEx::RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record) {
+    const TPlatformVersion& v = PlatformVersion();
+    if (DialogRecordSize(v.PlatformId, v.MajorVersion, v.MinorVersion) != kLargeDialogRecordSize) {
+        return TSaveDialog::RunSystemDialog(function, record);
+    }
+    OPENFILENAMEA large{};
+    std::memcpy(&large, &record, kDialogRecordSize);
+    large.lStructSize = kLargeDialogRecordSize;
+    // The system writes its results into the record it was given; they reach
+    // the caller's record after a cancelled run too.
+    ScopeGuard copyBack([&] { std::memcpy(&record, &large, kDialogRecordSize); });
+    return TSaveDialog::RunSystemDialog(function, large);
+}
+
+void TqzSaveDialogEx::AdjustDialogPos() {
+    if (!OnQueryDlgPos) return;
+    const HWND frame = GetParent(FHandle);
+    LONG width = 0, height = 0;
+    TPoint pt = ScreenCentredPosition(frame, width, height);
+    OnQueryDlgPos(this, pt);
+    pt = FitToWorkArea(pt, pt.X + width, pt.Y + height);
+    SetWindowPos(frame, nullptr, pt.X, pt.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+TPoint FitToWorkArea(TPoint pt, std::int32_t right, std::int32_t bottom) {
+    RECT workArea{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    return FitToWorkArea(pt, right, bottom, TRect{workArea.left, workArea.top, workArea.right, workArea.bottom});
+}

@@ -1,0 +1,144 @@
+#pragma once
+// The Save dialog component: the system's Explorer-style Save dialog, owned
+// by the host's owner window, that asks its owner where to appear and keeps
+// itself inside the work area.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <functional>
+#include <string>
+
+#include "dialogs/core/DialogRules.h"
+
+// One window message as the dialog objects handle it.
+struct TMessage {
+    UINT Msg;
+    WPARAM WParam;
+    LPARAM LParam;
+    LRESULT Result;
+};
+
+class TCommonDialog;
+using TNotifyEvent = std::function<void(TCommonDialog* Sender)>;
+// pt holds the proposed top-left corner of the dialog frame (screen
+// coordinates) on entry and the wanted one on return.
+using TQueryDlgPosEvent = std::function<void(TCommonDialog* Sender, TPoint& pt)>;
+
+using TDialogFunc = BOOL(WINAPI*)(LPOPENFILENAMEA);
+
+// Root of the dialog family: runs a system dialog modally and routes the
+// messages of the dialog's hook window through the object.
+class TCommonDialog {
+public:
+    TCommonDialog() = default;
+    virtual ~TCommonDialog();
+    TCommonDialog(const TCommonDialog&) = delete;
+    TCommonDialog& operator=(const TCommonDialog&) = delete;
+
+    // Fallback for messages without a handler of their own: the hook
+    // window's previous window procedure.
+    virtual void DefaultHandler(TMessage& message);
+    // Runs the system function with the program's windows disabled; they are
+    // enabled again and the active window restored on every path.
+    virtual BOOL RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record);
+    virtual bool Execute() = 0;
+
+    // The hook window while a dialog is shown, else 0.
+    HWND Handle() const { return FHandle; }
+
+    TNotifyEvent OnShow;
+    TNotifyEvent OnClose;
+
+protected:
+    // The object's window procedure: every message of the hook window comes
+    // here first.
+    virtual void WndProc(TMessage& message);
+
+    static UINT_PTR CALLBACK ExplorerHook(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static UINT_PTR CALLBACK DialogHook(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND FHandle = nullptr;
+
+private:
+    static LRESULT CALLBACK ObjectWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void TakeOverHookWindow(HWND wnd);
+    void ReleaseHookWindow();
+
+    WNDPROC FDefWndProc = nullptr;
+};
+
+// Option bits of the file dialogs (those the program's flags come from).
+enum TOpenOption : unsigned {
+    ofReadOnly = 1u << 0,
+    ofOverwritePrompt = 1u << 1,
+    ofHideReadOnly = 1u << 2,
+    ofExtensionDifferent = 1u << 3,
+    ofEnableSizing = 1u << 4,
+    ofOldStyleDialog = 1u << 5,
+};
+using TOpenOptions = unsigned;
+
+class TOpenDialog : public TCommonDialog {
+public:
+    bool Execute() override;
+
+    // While the dialog is open (new-style), the path now in the dialog; else the stored one.
+    std::string FileName() const;
+    void SetFileName(const std::string& value) { FFileName = value; }
+    const std::string& Filter() const { return FFilter; }
+    void SetFilter(const std::string& value) { FFilter = value; }
+    int FilterIndex() const { return FFilterIndex; }
+    void SetFilterIndex(int value) { FFilterIndex = value; }
+    const std::string& InitialDir() const { return FInitialDir; }
+    // Stored less one trailing backslash; a drive root stays whole.
+    void SetInitialDir(const std::string& value);
+    const std::string& DefaultExt() const { return FDefaultExt; }
+    void SetDefaultExt(const std::string& value) { FDefaultExt = value; }
+    const std::string& Title() const { return FTitle; }
+    void SetTitle(const std::string& value) { FTitle = value; }
+    TOpenOptions Options() const { return FOptions; }
+    void SetOptions(TOpenOptions value) { FOptions = value; }
+
+    TNotifyEvent OnTypeChange;
+    TNotifyEvent OnFolderChange;
+    TNotifyEvent OnSelectionChange;
+
+protected:
+    bool DoExecute(TDialogFunc function);
+    void WndProc(TMessage& message) override;
+
+private:
+    std::string FFileName, FFilter, FInitialDir, FDefaultExt, FTitle;
+    int FFilterIndex = 1;
+    int FCurrentFilterIndex = 1;
+    TOpenOptions FOptions = ofHideReadOnly | ofEnableSizing;
+};
+
+class TSaveDialog : public TOpenDialog {
+public:
+    bool Execute() override;
+};
+
+class TqzSaveDialogEx : public TSaveDialog {
+public:
+    // The family's handling, then the placement once the dialog is initialised.
+    void DefaultHandler(TMessage& message) override;
+    // The 88-byte record on Windows 2000 and later and on Windows Me.
+    BOOL RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record) override;
+    // Proposes the centred position, lets OnQueryDlgPos change it, keeps the
+    // frame inside the work area and moves it there.
+    virtual void AdjustDialogPos();
+
+    TQueryDlgPosEvent OnQueryDlgPos;
+};
+
+// The point pulled back so that a frame with the given right and bottom edges
+// stays inside the primary display's work area.
+TPoint FitToWorkArea(TPoint pt, std::int32_t right, std::int32_t bottom);
+
+// The platform version as read once at start-up (all 0 if that failed).
+struct TPlatformVersion {
+    DWORD PlatformId = 0, MajorVersion = 0, MinorVersion = 0;
+};
+const TPlatformVersion& PlatformVersion();
+bool NewStyleControls();

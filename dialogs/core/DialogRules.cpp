@@ -1,0 +1,51 @@
+#include "dialogs/core/DialogRules.h"
+
+#include "support/core/SaveFilterCore.h"
+
+std::uint32_t DialogRecordSize(std::uint32_t platformId, std::uint32_t majorVersion, std::uint32_t minorVersion) {
+    const bool large = majorVersion >= 5 || (platformId == kPlatformWin32Windows && minorVersion == 90);
+    return large ? kLargeDialogRecordSize : kDialogRecordSize;
+}
+
+TPoint CentredFramePosition(std::int32_t screenWidth, std::int32_t screenHeight, std::int32_t frameWidth,
+                            std::int32_t frameHeight) {
+    return {(screenWidth - frameWidth) / 2, (screenHeight - frameHeight) / 3};
+}
+
+TPoint FitToWorkArea(TPoint pt, std::int32_t right, std::int32_t bottom, const TRect& workArea) {
+    if (right > workArea.Right) pt.X -= right - workArea.Right;
+    if (bottom > workArea.Bottom) pt.Y -= bottom - workArea.Bottom;
+    return pt;
+}
+
+std::string ConvertFilter(const CodePage& codePage, const std::string& filter) {
+    if (filter.empty()) return {};
+    // Items alternate description, pattern list. An empty item would read as
+    // the end of the list and hide every later entry, so an empty pattern
+    // list is handed over as "*.*".
+    std::string converted;
+    std::size_t itemStart = 0, itemIndex = 0;
+    const auto endItem = [&](std::size_t end) {
+        if (end == itemStart && itemIndex % 2 == 1) converted += kAllFilesPattern;
+        converted.append(filter, itemStart, end - itemStart);
+        converted += '\0';
+        itemStart = end + 1;
+        ++itemIndex;
+    };
+    for (std::size_t i = 0; i < filter.size(); ++i) {
+        if (codePage.IsLeadByte(static_cast<unsigned char>(filter[i]))) {
+            ++i;
+        } else if (filter[i] == '|') {
+            endItem(i);
+        }
+    }
+    endItem(filter.size());
+    return converted;  // with the terminating NUL of the caller's buffer: two NULs
+}
+
+std::string InitialDirValue(const CodePage& codePage, const std::string& dir) {
+    const std::size_t n = dir.size();
+    if (n <= 1 || dir[n - 1] != '\\' || IsLeadByteAt(codePage, dir, n - 1)) return dir;
+    if (dir[n - 2] == ':' && !IsLeadByteAt(codePage, dir, n - 2)) return dir;
+    return dir.substr(0, n - 1);
+}

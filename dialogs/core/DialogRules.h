@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "support/core/CodePage.h"
+
+// The arithmetic and byte rules of the Save dialog component, free of the
+// platform.
+
+// A point on the screen, in pixels.
+struct TPoint {
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+    friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+struct TRect {
+    std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+inline constexpr std::uint32_t kDialogRecordSize = 76;       // up to and including lpTemplateName
+inline constexpr std::uint32_t kLargeDialogRecordSize = 88;  // with pvReserved, dwReserved, FlagsEx
+inline constexpr std::uint32_t kPlatformWin32Windows = 1;
+inline constexpr char kAllFilesPattern[] = "*.*";
+
+// Windows 2000 and later, and Windows Me, take the 88-byte record.
+std::uint32_t DialogRecordSize(std::uint32_t platformId, std::uint32_t majorVersion, std::uint32_t minorVersion);
+
+// Where the frame goes when centred: the free width halved and a third of the
+// free height above it, both divisions truncating toward zero.
+TPoint CentredFramePosition(std::int32_t screenWidth, std::int32_t screenHeight, std::int32_t frameWidth,
+                            std::int32_t frameHeight);
+
+// Pulls a frame whose top-left corner is pt and whose right and bottom edges
+// would be right and bottom back inside the work area's right and bottom edges.
+TPoint FitToWorkArea(TPoint pt, std::int32_t right, std::int32_t bottom, const TRect& workArea);
+
+// The filter for the dialog record: "|" separators become NUL bytes (not a
+// "|" that is the second byte of a double-byte character), ending in two
+// NULs; an empty filter stays empty. An empty pattern list, which the record
+// cannot hold (it would end the list), becomes "*.*".
+std::string ConvertFilter(const CodePage& codePage, const std::string& filter);
+
+// The start folder as the dialog stores it: one trailing backslash dropped,
+// unless it follows a colon (a drive root), is the second byte of a
+// double-byte character, or is the whole text.
+std::string InitialDirValue(const CodePage& codePage, const std::string& dir);

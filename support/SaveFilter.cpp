@@ -1,0 +1,21 @@
+#include "support/SaveFilter.h"
+
+#include "host/HostLink.h"
+#include "support/CodePageWin32.h"
+#include "support/Settings.h"
+
+void SetupSaveDialog(TqzSaveDialogEx& dialog) {
+    dialog.SetFilter(MakeFilterText(AppIni));
+    if (AppIni.DefDirOn) dialog.SetInitialDir(ExpandDefDir(AppIni.DefDir));
+    SelectFilterIndex(dialog);
+}
+
+void SelectFilterIndex(TqzSaveDialogEx& dialog) {
+    dialog.SetFilterIndex(FilterIndexForMode(GetEditorMode(HostWindow), AppIni));
+}
+
+std::string MakeDefaultFileName(const std::string& text) { return MakeDefaultFileName(SystemCodePage(), text); }
+
+std::string CleanFileNameLine(const std::string& line) { return CleanFileNameLine(SystemCodePage(), line); }
+
+bool IsLeadByteAt(const std::string& text, std::size_t position) { return IsLeadByteAt(SystemCodePage(), text, position); }

@@ -1,0 +1,201 @@
+// The Save job from start to end: the stand-in host starts the tool with
+// /save and a settings file of the test's making; the robot reads and answers
+// the real Save dialog of the tool's process.
+#include <gtest/gtest.h>
+
+#include "support/core/ToolError.h"
+#include "support/core/Texts.h"
+#include "tests/robot/Robot.h"
+#include "tests/robot/SaveDialogRobot.h"
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 20000;
+
+const std::vector<std::string> kDefaultTypes = {
+    "テキストファイル(*.txt)", "ユーザー(*.txt,*.htm,*.html,*.cgi,*.pl)", "HTMLファイル(*.htm,*.html,*.asp)",
+    "Perlファイル(*.cgi,*.pl)", "Rubyファイル(*.rb)", "INIファイル(*.ini,*.inf,*.url)", "BATファイル(*.bat)",
+    "C/C++ファイル(*.c,*.cpp,*.h)", "Javaファイル(*.java)", "VBファイル(*.bas,*.vbs)", "HSPファイル(*.as)",
+    "Delphiファイル(*.pas,*.dpr)", "すべてのファイル(*.*)"};
+
+// One run of the Save job: the host with its text and settings, the tool
+// started from it, and the tool's Save dialog once it shows.
+class SaveRun {
+public:
+    SaveRun(const std::string& text, const std::string& optionLines, std::vector<std::string> switches = {}) {
+        WriteFileBytes(dir_.File("text.bin"), text);
+        WriteFileBytes(dir_.File("host.ini"), "[Option]\r\n" + optionLines);
+        switches.push_back("--text-file=" + dir_.File("text.bin"));
+        switches.push_back("--ini=" + dir_.File("host.ini"));
+        host_.emplace(switches, "\"" + BinPath("pelmarind.exe") + "\" /save");
+        if (!host_->Ready()) return;
+        pid_ = host_->WaitForStartedPid(kTimeoutMs);
+        if (pid_ != 0) frame_ = WaitForSaveDialog(pid_, kTimeoutMs);
+    }
+    ~SaveRun() {
+        // Nothing may be left waiting for an answer.
+        if (frame_ != nullptr && IsWindow(frame_)) CancelSaveDialog(frame_);
+    }
+
+    StandinHost& Host() { return *host_; }
+    DWORD Pid() const { return pid_; }
+    HWND Frame() const { return frame_; }
+    const TempDir& Dir() const { return dir_; }
+
+    // After the dialog was answered: the tool ends with exit code 0 and the
+    // host is left as it was.
+    void ExpectEndedLeavingTheHostAlone(const std::string& text) {
+        ASSERT_TRUE(host_->WaitForExit(kTimeoutMs));
+        const auto ended = host_->Records("ended");
+        ASSERT_EQ(ended.size(), 1u);
+        EXPECT_EQ(ended[0].at("exit"), "0");
+        // (The dialog, modal to the owner window, disables it while open.)
+        for (const auto& state : host_->Records("state")) {
+            EXPECT_EQ(state.at("title"), "memo.txt - Zorvane");
+            EXPECT_EQ(state.at("owner_title"), "Zorvane");
+        }
+        const auto after = host_->Records("after");
+        ASSERT_EQ(after.size(), 1u);
+        EXPECT_EQ(after[0].at("owner_enabled"), "1");
+        EXPECT_EQ(after[0].at("title"), "memo.txt - Zorvane");
+        for (const auto& message : host_->Records("msg")) EXPECT_EQ(message.count("HM_SETTEXT"), 0u);
+        EXPECT_EQ(host_->FinalText(), text);
+    }
+
+private:
+    TempDir dir_;
+    std::optional<StandinHost> host_;
+    DWORD pid_ = 0;
+    HWND frame_ = nullptr;
+};
+
+}  // namespace
+
+TEST(SaveJob, TypeListShowsTheThirteenEntriesAndPreselectsTheHostsMode) {
+    // Host replies and the entry they preselect (0-based): default text gets
+    // the user entry, a document kind its own entry.
+    const std::pair<int, int> cases[] = {{0, 1}, {1, 2}, {10, 4}, {9, 11}};
+    for (const auto& [reply, entry] : cases) {
+        SaveRun run("text", "", {"--mode-reply=" + std::to_string(reply)});
+        ASSERT_NE(run.Frame(), nullptr) << reply;
+        EXPECT_EQ(SaveDialogTypes(run.Frame()), kDefaultTypes);
+        EXPECT_EQ(SaveDialogSelectedType(run.Frame()), entry) << reply;
+        CancelSaveDialog(run.Frame());
+        run.ExpectEndedLeavingTheHostAlone("text");
+    }
+}
+
+TEST(SaveJob, EmptyPatternListsChangeTheirEntriesAndThePreselection) {
+    SaveRun run("text", "HtmlDocFilter=\r\nUserFileFilter=\r\n", {"--mode-reply=1"});
+    ASSERT_NE(run.Frame(), nullptr);
+    const auto types = SaveDialogTypes(run.Frame());
+    ASSERT_EQ(types.size(), 13u);
+    EXPECT_EQ(types[1], "ユーザー()");
+    EXPECT_EQ(types[2], "HTMLファイル(*.*)");
+    EXPECT_EQ(types[3], "Perlファイル(*.cgi,*.pl)");
+    EXPECT_EQ(SaveDialogSelectedType(run.Frame()), 1);  // an HTML document gets the user entry
+    CancelSaveDialog(run.Frame());
+    run.ExpectEndedLeavingTheHostAlone("text");
+}
+
+TEST(SaveJob, NameBoxHoldsTheDefaultNameOnlyWithAutoFileName) {
+    struct Case { const char* text; const char* options; const char* name; };
+    const Case cases[] = {
+        {"\r\n  \t\r\nMemo: 2024/01/02\r\nmore", "AutoFileName=1\r\n", "Memo- 2024-01-02"},
+        {"Memo: 2024/01/02\r\n", "AutoFileName=0\r\n", ""},
+        {"Memo: 2024/01/02\r\n", "", ""},
+        {"\r\n \t\x1A\r\n", "AutoFileName=1\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        SaveRun run(c.text, c.options);
+        ASSERT_NE(run.Frame(), nullptr) << c.options;
+        EXPECT_EQ(SaveDialogName(run.Frame()), c.name) << c.options;
+        CancelSaveDialog(run.Frame());
+        run.ExpectEndedLeavingTheHostAlone(c.text);
+    }
+}
+
+TEST(SaveJob, ConfirmingAnExistingFileOverwritesItWithTheSelection) {
+    const std::string text = "first line\r\nsecond \x95\x5C line\r\n";
+    SaveRun run(text, "", {"--sel=0,12"});
+    ASSERT_NE(run.Frame(), nullptr);
+    const std::string target = run.Dir().File("existing.txt");
+    WriteFileBytes(target, std::string(5000, 'o'));
+    TypeSaveDialogName(run.Frame(), target);
+    ConfirmSaveDialog(run.Frame());
+    // No question about the existing file, no message: the tool just ends.
+    EXPECT_FALSE(WaitForMessageBox(run.Pid(), 1000).has_value());
+    run.ExpectEndedLeavingTheHostAlone(text);
+    EXPECT_EQ(ReadFileBytes(target), "first line\r\n");
+}
+
+TEST(SaveJob, WholeTextIsSavedWhenNothingIsSelected) {
+    const std::string text = "a\r\nb\rc\n\x83\x7C";
+    SaveRun run(text, "");
+    ASSERT_NE(run.Frame(), nullptr);
+    const std::string target = run.Dir().File("new.txt");
+    TypeSaveDialogName(run.Frame(), target);
+    ConfirmSaveDialog(run.Frame());
+    run.ExpectEndedLeavingTheHostAlone(text);
+    EXPECT_EQ(ReadFileBytes(target), text);
+}
+
+TEST(SaveJob, CancellingWritesNothing) {
+    SaveRun run("some text", "AutoFileName=1\r\n");
+    ASSERT_NE(run.Frame(), nullptr);
+    TypeSaveDialogName(run.Frame(), run.Dir().File("never.txt"));
+    CancelSaveDialog(run.Frame());
+    run.ExpectEndedLeavingTheHostAlone("some text");
+    EXPECT_FALSE(FileExists(run.Dir().File("never.txt")));
+}
+
+TEST(SaveJob, DefDirOnOpensTheExpandedFolder) {
+    TempDir folder;
+    SetEnvironmentVariableA("PELMARIND_SAVE_DIR", folder.Path().c_str());
+    SaveRun run("in the folder", "DefDir=%pelmarind_save_dir%\\\r\nDefDirOn=1\r\n");
+    SetEnvironmentVariableA("PELMARIND_SAVE_DIR", nullptr);
+    ASSERT_NE(run.Frame(), nullptr);
+    TypeSaveDialogName(run.Frame(), "picked");
+    ConfirmSaveDialog(run.Frame());
+    run.ExpectEndedLeavingTheHostAlone("in the folder");
+    EXPECT_EQ(ReadFileBytes(folder.File("picked.txt")), "in the folder");
+}
+
+TEST(SaveJob, FrameLandsOnTheHostClientOriginInsideTheWorkArea) {
+    RECT workArea{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    for (const char* pos : {"--pos=60,40,600,400", "--pos=700,500,300,200"}) {
+        SaveRun run("text", "", {pos});
+        ASSERT_NE(run.Frame(), nullptr) << pos;
+        Sleep(200);  // the frame is placed before it shows; let any move settle
+        const RECT frame = WindowRectOf(run.Frame());
+        POINT origin{0, 0};
+        ClientToScreen(run.Host().Main(), &origin);
+        const LONG w = frame.right - frame.left, h = frame.bottom - frame.top;
+        EXPECT_EQ(frame.left, std::min(origin.x, workArea.right - w)) << pos;
+        EXPECT_EQ(frame.top, std::min(origin.y, workArea.bottom - h)) << pos;
+        EXPECT_EQ(GetWindow(run.Frame(), GW_OWNER), run.Host().Owner());
+        CancelSaveDialog(run.Frame());
+        run.ExpectEndedLeavingTheHostAlone("text");
+    }
+}
+
+TEST(SaveJob, AFileThatCannotBeCreatedShowsTheErrorAndTheToolEnds) {
+    SaveRun run("text", "");
+    ASSERT_NE(run.Frame(), nullptr);
+    const std::string target = run.Dir().File("locked.txt");
+    WriteFileBytes(target, "held");
+    // Held open without sharing: the tool cannot create it.
+    FileHandle held(CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    TypeSaveDialogName(run.Frame(), target);
+    ConfirmSaveDialog(run.Frame());
+    const auto box = WaitForMessageBox(run.Pid(), kTimeoutMs);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, FormatMessageText(kCannotCreateFile, target));
+    EXPECT_EQ(box->caption, kAppCaption);
+    PressButton(box->window, IDOK);
+    run.ExpectEndedLeavingTheHostAlone("text");
+    held.Reset();
+    EXPECT_EQ(ReadFileBytes(target), "held");
+}

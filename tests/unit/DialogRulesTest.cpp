@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "dialogs/core/DialogRules.h"
+#include "tests/unit/TestCodePage.h"
+
+TEST(DialogRecordSize, LargeRecordFromWindows2000AndOnWindowsMe) {
+    struct Case { std::uint32_t platform, major, minor, size; };
+    const Case cases[] = {
+        {2, 5, 0, 88}, {2, 6, 1, 88}, {2, 10, 0, 88}, {1, 4, 90, 88}, {1, 4, 10, 76}, {1, 4, 0, 76},
+        {2, 4, 0, 76}, {2, 4, 90, 76}, {0, 0, 0, 76}, {1, 5, 0, 88},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DialogRecordSize(c.platform, c.major, c.minor), c.size) << c.platform << " " << c.major << "." << c.minor;
+    }
+}
+
+TEST(CentredFramePosition, TruncatesTowardZero) {
+    struct Case { int screenW, screenH, frameW, frameH; TPoint expected; };
+    const Case cases[] = {
+        {1024, 768, 501, 400, {261, 122}},
+        {1024, 768, 1029, 770, {-2, 0}},   // 5 wider, 2 taller: -5/2 = -2, -2/3 = 0
+        {1024, 768, 1024, 768, {0, 0}},
+        {1024, 768, 1031, 775, {-3, -2}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CentredFramePosition(c.screenW, c.screenH, c.frameW, c.frameH), c.expected);
+}
+
+TEST(FitToWorkArea, PullsBackOnlyAcrossTheRightAndBottomEdges) {
+    const TRect wa{0, 0, 1024, 740};
+    struct Case { TPoint pt; int w, h; TPoint expected; };
+    const Case cases[] = {
+        {{524, 340}, 500, 400, {524, 340}},    // edges exactly on the work area's
+        {{525, 341}, 500, 400, {524, 340}},    // one pixel over each
+        {{-50, -20}, 500, 400, {-50, -20}},    // left of and above: unchanged
+        {{100, 100}, 1100, 400, {-76, 100}},   // wider: right edge on the edge
+        {{900, 700}, 500, 800, {524, -60}},    // taller too
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FitToWorkArea(c.pt, c.pt.X + c.w, c.pt.Y + c.h, wa), c.expected) << c.pt.X << "," << c.pt.Y;
+    }
+    // A work area that does not start at the origin: its right edge counts.
+    EXPECT_EQ(FitToWorkArea({700, 10}, 1100, 410, TRect{100, 30, 1000, 700}), (TPoint{600, 10}));
+}
+
+TEST(ConvertFilter, SeparatorsBecomeNulsButNotSecondBytes) {
+    const CodePage& cp = TestCodePage();
+    using namespace std::string_literals;
+    EXPECT_EQ(ConvertFilter(cp, "Text|*.txt|All|*.*"), "Text\0*.txt\0All\0*.*\0"s);
+    // 0x83 0x7C is one character whose second byte has the value of "|".
+    EXPECT_EQ(ConvertFilter(cp, "A\x83\x7C|*.a"), "A\x83\x7C\0*.a\0"s);
+    // An empty pattern list would end the list early: it is handed over as "*.*".
+    EXPECT_EQ(ConvertFilter(cp, "User()||HTML|*.htm"), "User()\0*.*\0HTML\0*.htm\0"s);
+    EXPECT_EQ(ConvertFilter(cp, "A|"), "A\0*.*\0"s);
+    EXPECT_EQ(ConvertFilter(cp, "A\x83\x7C|"), "A\x83\x7C\0*.*\0"s);
+    EXPECT_EQ(ConvertFilter(cp, ""), "");
+    // The list ends in two NULs: the one appended and the text's terminator.
+    EXPECT_EQ(ConvertFilter(cp, "x|y").c_str()[4], '\0');
+}
+
+TEST(InitialDirValue, DropsOneTrailingBackslashOfItsOwn) {
+    const CodePage& cp = TestCodePage();
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\", "C:\\"}, {"C:\\Temp\\", "C:\\Temp"}, {"C:\\Temp\\\\", "C:\\Temp\\"}, {"C:\\Temp", "C:\\Temp"},
+        {"\\", "\\"}, {"x", "x"}, {"", ""}, {"C:\\\x95\x5C", "C:\\\x95\x5C"}, {"C:\\\x95\x5C\\", "C:\\\x95\x5C"},
+        {"\\\\server\\share\\", "\\\\server\\share"}, {"a:\\", "a:\\"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(InitialDirValue(cp, in), out) << in;
+}

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "support/core/SaveFilterCore.h"
+#include "tests/unit/TestCodePage.h"
+
+namespace {
+
+// The settings as they are with no settings file at all.
+TAppIni DefaultSettings() {
+    TAppIni settings;
+    for (const PatternListKey& key : kPatternListKeys) settings.*key.field = key.defaultValue;
+    return settings;
+}
+
+std::string Join(const std::vector<std::string>& pieces) {
+    std::string joined;
+    for (const std::string& piece : pieces) joined += (joined.empty() ? "" : "|") + piece;
+    return joined;
+}
+
+}  // namespace
+
+TEST(MakeFilterText, AllDefaultsByteForByte) {
+    EXPECT_EQ(MakeFilterText(DefaultSettings()), Join({
+        "テキストファイル(*.txt)", "*.txt",
+        "ユーザー(*.txt,*.htm,*.html,*.cgi,*.pl)", "*.txt;*.htm;*.html;*.cgi;*.pl",
+        "HTMLファイル(*.htm,*.html,*.asp)", "*.htm;*.html;*.asp",
+        "Perlファイル(*.cgi,*.pl)", "*.cgi;*.pl",
+        "Rubyファイル(*.rb)", "*.rb",
+        "INIファイル(*.ini,*.inf,*.url)", "*.ini;*.inf;*.url",
+        "BATファイル(*.bat)", "*.bat",
+        "C/C++ファイル(*.c,*.cpp,*.h)", "*.c;*.cpp;*.h",
+        "Javaファイル(*.java)", "*.java",
+        "VBファイル(*.bas,*.vbs)", "*.bas;*.vbs",
+        "HSPファイル(*.as)", "*.as",
+        "Delphiファイル(*.pas,*.dpr)", "*.pas;*.dpr",
+        "すべてのファイル(*.*)", "*.*",
+    }));
+}
+
+TEST(MakeFilterText, EmptyListsGiveTheirFixedForms) {
+    TAppIni settings = DefaultSettings();
+    settings.HtmlDocFilter.clear();
+    settings.UserFileFilter.clear();
+    const std::string filter = MakeFilterText(settings);
+    // The user entry keeps an empty pattern list: two "|" in a row before HTML.
+    EXPECT_NE(filter.find("|ユーザー()||HTMLファイル(*.*)|*.*|Perlファイル"), std::string::npos) << filter;
+    EXPECT_EQ(MakeFilterItem("", 11), "|Delphiファイル(*.*)|*.*");
+    EXPECT_EQ(MakeFilterItem("*.rb", 4), "|Rubyファイル(*.rb)|*.rb");
+    EXPECT_EQ(MakeFilterItem("*.a;*.b;*.c", 7), "|C/C++ファイル(*.a,*.b,*.c)|*.a;*.b;*.c");
+}
+
+TEST(ReplaceAll, ReplacesEveryOccurrence) {
+    EXPECT_EQ(ReplaceAll(";", ",", "a;b;;c;"), "a,b,,c,");
+    EXPECT_EQ(ReplaceAll(";", ",", ""), "");
+    EXPECT_EQ(ReplaceAll("ab", "", "aabb"), "");  // a new occurrence made by the deletion
+    EXPECT_EQ(ReplaceAll("", "x", "abc"), "abc");
+    EXPECT_EQ(ReplaceAll("a", "aa", "aba"), "aabaa");  // would never end if searched from the start again
+}
+
+TEST(FilterIndexForMode, DocumentKindsGetTheirEntryWhenTheirListIsSet) {
+    const TAppIni defaults = DefaultSettings();
+    EXPECT_EQ(FilterIndexForMode(0, defaults), 2);
+    EXPECT_EQ(FilterIndexForMode(1, defaults), 2);
+    for (std::uint8_t mode = 2; mode <= 11; ++mode) EXPECT_EQ(FilterIndexForMode(mode, defaults), mode + 1);
+    EXPECT_EQ(FilterIndexForMode(12, defaults), 2);
+    EXPECT_EQ(FilterIndexForMode(255, defaults), 2);
+    // Each document list emptied in turn: exactly its own mode falls back to
+    // the user entry and gets the "*.*" form; the user list affects no mode.
+    for (const PatternListKey& key : kPatternListKeys) {
+        TAppIni settings = defaults;
+        settings.*key.field = "";
+        int fallbacks = 0;
+        for (std::uint8_t mode = 2; mode <= 11; ++mode) {
+            const int index = FilterIndexForMode(mode, settings);
+            if (index == 2) {
+                ++fallbacks;
+                EXPECT_EQ(MakeFilterText(settings).find(MakeFilterItem("", mode)) != std::string::npos, true) << key.key;
+            } else {
+                EXPECT_EQ(index, mode + 1) << key.key;
+            }
+        }
+        EXPECT_EQ(fallbacks, std::string(key.key) == "UserFileFilter" ? 0 : 1) << key.key;
+    }
+    TAppIni noHtml = defaults;
+    noHtml.HtmlDocFilter.clear();
+    EXPECT_EQ(FilterIndexForMode(2, noHtml), 2);
+    EXPECT_EQ(FilterIndexForMode(3, noHtml), 4);
+}
+
+TEST(IsLeadByteAt, WalksFromTheFirstByte) {
+    const CodePage& cp = TestCodePage();
+    const std::string text = "a\x95\x5C\x95\x95" "b";  // a, two double-byte characters, b
+    const bool expected[] = {false, false, true, false, true, false, false, false};
+    for (std::size_t n = 0; n < 8; ++n) EXPECT_EQ(IsLeadByteAt(cp, text, n), expected[n]) << n;
+    EXPECT_TRUE(IsLeadByteAt(cp, "\x81", 1));
+    EXPECT_FALSE(IsLeadByteAt(cp, "", 1));
+}
+
+TEST(CleanFileNameLine, ReplacesDropsAndKeepsPairs) {
+    const CodePage& cp = TestCodePage();
+    const std::pair<std::string, std::string> cases[] = {
+        {"\"*,/:;<>?\\|", "-----------"},
+        {std::string("a\0b\tc\x1A" "d", 7), "abcd"},
+        {"x.y z!", "x.y z!"},
+        {"\x95\x5C\x83\x7C", "\x95\x5C\x83\x7C"},     // second bytes "\" and "|" stay
+        {"\x81\t", "\x81\t"},                          // a pair is copied whatever its second byte
+        {"ab\x81", "ab\x81"},                          // a lead byte at the end goes alone
+        {"\xB1\xDF\x80\x01", "\xB1\xDF\x80\x01"},      // half-width kana, 0x80, other control bytes
+    };
+    for (const auto& [line, expected] : cases) EXPECT_EQ(CleanFileNameLine(cp, line), expected) << line;
+}
+
+TEST(MakeDefaultFileName, FirstUsableLine) {
+    const CodePage& cp = TestCodePage();
+    const std::string seventy(70, 'x');
+    struct Case { std::string text, expected; };
+    const Case cases[] = {
+        {"Memo: 2024/01/02\r\nsecond", "Memo- 2024-01-02"},
+        {"C:\\temp\\a.txt", "C--temp-a.txt"},
+        {"a;b,c", "a-b-c"},
+        {seventy, std::string(60, 'x')},
+        {std::string(58, ' ') + "abcdef", "ab"},
+        {"a\tb", "ab"},
+        {"\r\n  \t \r\n\tname\r\n", "name"},
+        {"\n\nLF lines\n", "LF lines"},
+        {"\r\rCR lines\r", "CR lines"},
+        {"\x95\x5C", "\x95\x5C"},
+        {"\r\n \t\x1A\r\n\n\r \x1A", ""},
+        {"", ""},
+        {std::string("\0real", 5), ""},            // a NUL ends the text
+        {std::string("ab\0cd", 5), "ab"},
+        {"  ///  \r\nnext", "---"},                  // replaced bytes are not blanks
+        {"\r\n\nx", "x"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MakeDefaultFileName(cp, c.text), c.expected) << c.text;
+}
+
+TEST(MakeDefaultFileName, DoubleByteCharacterAcrossTheCutIsDroppedWhole) {
+    const CodePage& cp = TestCodePage();
+    const std::string kanji = "\x88\x9F";  // one double-byte character
+    // 59 letters then a kanji: the kanji would take bytes 60 and 61.
+    EXPECT_EQ(MakeDefaultFileName(cp, std::string(59, 'a') + kanji + "z"), std::string(59, 'a'));
+    // 58 letters then a kanji: it ends exactly at 60 and stays.
+    EXPECT_EQ(MakeDefaultFileName(cp, std::string(58, 'a') + kanji + "z"), std::string(58, 'a') + kanji);
+    // Thirty kanji fill 60 bytes; the thirty-first is cut whole.
+    std::string many;
+    for (int i = 0; i < 31; ++i) many += kanji;
+    EXPECT_EQ(MakeDefaultFileName(cp, many), many.substr(0, 60));
+    // The cut counts cleaned bytes: dropped tabs do not count, replaced bytes do.
+    EXPECT_EQ(MakeDefaultFileName(cp, std::string(10, '\t') + std::string(65, '/')), std::string(60, '-'));
+}

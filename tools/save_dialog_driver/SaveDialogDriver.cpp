@@ -1,0 +1,52 @@
+// Plays the user at a Save dialog for the demo:
+//   save_dialog_driver NAME READY-FILE GO-FILE
+// waits for a Save dialog of any process, types NAME into its name box,
+// writes READY-FILE, waits for GO-FILE to appear (the screenshot is taken
+// meanwhile) and presses OK. Gives up, cancelling, after a minute.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "tests/robot/Robot.h"
+#include "tests/robot/SaveDialogRobot.h"
+
+namespace {
+
+constexpr DWORD kPatienceMs = 60000;
+
+HWND AnySaveDialog() {
+    const DWORD start = GetTickCount();
+    do {
+        for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window != nullptr;
+             window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
+            if (IsWindowVisible(window) && SaveDialogNameBox(window) != nullptr) return window;
+        }
+        Sleep(50);
+    } while (GetTickCount() - start < kPatienceMs);
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: save_dialog_driver NAME READY-FILE GO-FILE\n");
+        return 2;
+    }
+    HWND frame = AnySaveDialog();
+    if (frame == nullptr) {
+        std::fprintf(stderr, "no Save dialog came\n");
+        return 1;
+    }
+    Sleep(300);  // let the dialog settle where it was placed
+    TypeSaveDialogName(frame, argv[1]);
+    WriteFileBytes(argv[2], "ready");
+    const DWORD start = GetTickCount();
+    while (!FileExists(argv[3]) && GetTickCount() - start < kPatienceMs) Sleep(50);
+    if (!FileExists(argv[3])) {
+        CancelSaveDialog(frame);
+        return 1;
+    }
+    ConfirmSaveDialog(frame);
+    return 0;
+}
