@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The demo: the stand-in editor opens with a Japanese text and starts the tool
-# from its Tools menu path; screenshots go to build/demo/. Installs what is
-# missing first.
+# the way its Tools menu would: first to run the example converter on the
+# text, then with /save to save it through the Save dialog. Screenshots go to
+# build/demo/. Installs what is missing first.
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 
@@ -14,18 +15,44 @@ DEMO=$BUILD/demo
 mkdir -p "$DEMO"
 BIN=$WIN_BUILD/bin
 printf '%s\r\n' "Pelmarind のデモです。" "二行目" "三行目" | iconv -f UTF-8 -t CP932 > "$DEMO/text.txt"
+printf '%s\r\n' "３．みかん　Ｍｉｋａｎ" "１．りんご　Ａｐｐｌｅ" "２．ぶどう　Ｇｒａｐｅ" |
+    iconv -f UTF-8 -t CP932 > "$DEMO/fruit.txt"
 
-echo "== the stand-in editor starts the tool from its Tools menu"
+# Waits until a line of the stand-in editor's log matches, at most 60 s.
+wait_for_log() {
+    for _ in $(seq 600); do grep -qa "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
+    echo "-- gave up waiting for '$2' in $1" >&2
+    return 1
+}
+
+echo "== the external tool run: the stand-in editor starts the tool from its Tools menu path,"
+echo "   which runs the example converter (full-width forms to ASCII, lines sorted) on the whole text"
+rm -f "$DEMO/standin.log" "$DEMO/final.txt"
 PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/standin_editor.exe" \
-    "--text-file=$(winpath "$DEMO/text.txt")" "--log=$(winpath "$DEMO/standin.log")" \
-    "--final=$(winpath "$DEMO/final.txt")" -- "$(winpath "$BIN/pelmarind.exe")" &
+    "--text-file=$(winpath "$DEMO/fruit.txt")" "--log=$(winpath "$DEMO/standin.log")" \
+    "--final=$(winpath "$DEMO/final.txt")" --linger-ms=2500 -- \
+    "$(winpath "$BIN/pelmarind.exe")" "/app=$(winpath "$BIN/textconv.exe")" /halfwidth /sort /delay=2500 &
 editor=$!
-sleep 3
-import -window root "$DEMO/editor.png"
+# While the converter runs, the editor is locked: titles prefixed, owner disabled.
+wait_for_log "$DEMO/standin.log" "owner_enabled=0" && sleep 0.7
+import -window root "$DEMO/locked.png"
+wait_for_log "$DEMO/standin.log" "^after" && sleep 1
+import -window root "$DEMO/converted.png"
 wait $editor || true
 echo "-- the stand-in editor's log:"
 iconv -f CP932 -t UTF-8 "$DEMO/standin.log" || cat "$DEMO/standin.log"
-echo "== screenshot: $DEMO/editor.png"
+echo "-- the text before:"
+iconv -f CP932 -t UTF-8 "$DEMO/fruit.txt"
+echo "-- the text after:"
+iconv -f CP932 -t UTF-8 "$DEMO/final.txt"
+printf '%s\r\n' "1.りんご Apple" "2.ぶどう Grape" "3.みかん Mikan" | iconv -f UTF-8 -t CP932 > "$DEMO/expected.txt"
+if cmp -s "$DEMO/expected.txt" "$DEMO/final.txt"; then
+    echo "-- the editor holds the converted text"
+else
+    echo "-- the editor's text is not the converted text" >&2
+    exit 1
+fi
+echo "== screenshots: $DEMO/locked.png (while the converter runs), $DEMO/converted.png (after)"
 
 echo "== the Save job: the tool started with /save shows its Save dialog over the editor"
 printf '%s\r\n' "[Option]" "AutoFileName=1" "DefDirOn=1" "DefDir=$(winpath "$DEMO")" > "$DEMO/host.ini"
@@ -34,7 +61,8 @@ PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/standin_editor.exe" \
     "--text-file=$(winpath "$DEMO/text.txt")" "--ini=$(winpath "$DEMO/host.ini")" \
     "--log=$(winpath "$DEMO/standin-save.log")" -- "$(winpath "$BIN/pelmarind.exe")" /save &
 editor=$!
-# The user's part: keep the proposed folder, type a name, confirm.
+# The user's part: look at the dialog as it opened (the proposed folder and
+# name), then type a name of their own in the proposed folder and confirm.
 PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/save_dialog_driver.exe" saved.txt \
     "$(winpath "$DEMO/ready")" "$(winpath "$DEMO/go")" &
 driver=$!

@@ -112,6 +112,23 @@ TEST(TextConv, ArgumentsAreSwitchesThenTheFile) {
     }
 }
 
+TEST(TextConv, DelayIsDecimalMillisecondsUpToAMinute) {
+    const struct {
+        const char* argument;
+        unsigned delayMs;
+    } cases[] = {
+        {"/delay=1500", 1500}, {"/DELAY=0", 0},  {"/delay=60000", 60000}, {"/delay=99999", 60000},
+        {"/delay=123456", 0},  {"/delay=", 0},   {"/delay=1e3", 0},       {"/delay=-5", 0},
+    };
+    for (const auto& c : cases) {
+        TextConvOptions options;
+        std::string file;
+        ASSERT_TRUE(ParseTextConvArguments({c.argument, "f"}, options, file));
+        EXPECT_EQ(options.delayMs, c.delayMs) << c.argument;
+        EXPECT_EQ(file, "f");
+    }
+}
+
 TEST(TextConv, FolderOfAPath) {
     const Case cases[] = {
         {"backslash", "C:\\temp\\qlk1.tmp", "C:\\temp\\"},

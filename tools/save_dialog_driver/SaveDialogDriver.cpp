@@ -1,8 +1,9 @@
 // Plays the user at a Save dialog for the demo:
 //   save_dialog_driver NAME READY-FILE GO-FILE
-// waits for a Save dialog of any process, types NAME into its name box,
-// writes READY-FILE, waits for GO-FILE to appear (the screenshot is taken
-// meanwhile) and presses OK. Gives up, cancelling, after a minute.
+// waits for a Save dialog of any process, writes READY-FILE, waits for
+// GO-FILE to appear (the screenshot of the dialog as it opened, with the name
+// it proposes, is taken meanwhile), then types NAME into its name box and
+// presses OK. Gives up, cancelling, after a minute.
 #include <windows.h>
 
 #include <cstdio>
@@ -39,7 +40,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     Sleep(300);  // let the dialog settle where it was placed
-    TypeSaveDialogName(frame, argv[1]);
     WriteFileBytes(argv[2], "ready");
     const DWORD start = GetTickCount();
     while (!FileExists(argv[3]) && GetTickCount() - start < kPatienceMs) Sleep(50);
@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
         CancelSaveDialog(frame);
         return 1;
     }
+    TypeSaveDialogName(frame, argv[1]);
     ConfirmSaveDialog(frame);
     return 0;
 }

@@ -18,6 +18,7 @@ namespace {
 constexpr UINT kCodePage = 932;
 constexpr UINT WM_STANDIN_START = WM_APP + 1;
 constexpr UINT kToolMenuFirstId = 100;
+constexpr UINT_PTR kLingerTimerId = 1;
 constexpr UINT kExitMenuId = 99;
 constexpr UINT kSampleMs = 10;
 
@@ -491,7 +492,15 @@ LRESULT Standin::MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_STANDIN_START:
         RunCommand(options_.command);
-        if (!options_.stay) PostMessageA(window, WM_CLOSE, 0, 0);
+        if (options_.stay) return 0;
+        if (options_.lingerMs != 0) SetTimer(window, kLingerTimerId, options_.lingerMs, nullptr);
+        else PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kLingerTimerId) {
+            KillTimer(window, kLingerTimerId);
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
         return 0;
     case HM_GETEDITWND:
         log_.Line("msg\tHM_GETEDITWND" + Field("wparam", static_cast<unsigned long long>(wParam)) + Field("lparam", static_cast<long long>(lParam)));

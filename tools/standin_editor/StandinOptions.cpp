@@ -62,6 +62,7 @@ bool ParseStandinOptions(const std::string& commandLine, StandinOptions& o, std:
         else if (name == "--log") o.logPath = value;
         else if (name == "--final") o.finalTextPath = value;
         else if (name == "--stay") o.stay = true;
+        else if (name == "--linger-ms") o.lingerMs = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 0));
         else if (name == "--child-timeout-ms") o.childTimeoutMs = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 0));
         else if (name == "--tool") {
             const std::size_t bar = value.find('|');

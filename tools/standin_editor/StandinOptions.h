@@ -27,6 +27,7 @@ struct StandinOptions {
     std::string finalTextPath;   // the text at exit, raw bytes
     std::string command;         // started once the window is up
     bool stay = false;           // keep running after the command ended
+    unsigned lingerMs = 0;       // or close this long after it ended (to look at the result)
     unsigned childTimeoutMs = 60000;
     struct Tool { std::string label, command; };
     std::vector<Tool> tools;     // Tools menu entries

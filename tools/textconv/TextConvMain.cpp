@@ -1,7 +1,8 @@
-// textconv [/sort] [/halfwidth] [/upper] [other switches are ignored] FILE
+// textconv [/sort] [/halfwidth] [/upper] [/delay=MS] [other switches are ignored] FILE
 //
 // Converts FILE, code page 932 text, in place: full-width ASCII forms to
-// ASCII (/halfwidth), a-z to A-Z (/upper), then sorts its lines (/sort).
+// ASCII (/halfwidth), a-z to A-Z (/upper), then sorts its lines (/sort);
+// /delay=MS first waits that long (at most a minute), like a slow program.
 // FILE is rewritten only when the text changes, and then through a new file
 // that replaces it, so that a failed write never leaves it half-written.
 // Exit codes: 0 done (changed or not), 1 no FILE given, 2 FILE unreadable,
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
     TextConvOptions options;
     std::string file;
     if (!ParseTextConvArguments(std::vector<std::string>(argv + 1, argv + argc), options, file)) return 1;
+    if (options.delayMs != 0) Sleep(options.delayMs);
     std::string text;
     if (!ReadWholeFile(file, text)) return 2;
     const std::string converted = ConvertText(text, options);

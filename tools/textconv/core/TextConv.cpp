@@ -52,6 +52,17 @@ char HalfwidthOf(unsigned char lead, unsigned char trail) {
     }
 }
 
+// Decimal milliseconds, at most a minute; anything else is no delay.
+unsigned DelayOf(const std::string& digits) {
+    if (digits.empty() || digits.size() > 5) return 0;
+    unsigned value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    return value <= 60000 ? value : 60000;
+}
+
 }  // namespace
 
 bool ParseTextConvArguments(const std::vector<std::string>& arguments, TextConvOptions& options, std::string& file) {
@@ -62,6 +73,7 @@ bool ParseTextConvArguments(const std::vector<std::string>& arguments, TextConvO
         if (name == "/sort") options.sort = true;
         else if (name == "/halfwidth") options.halfwidth = true;
         else if (name == "/upper") options.upper = true;
+        else if (name.rfind("/delay=", 0) == 0) options.delayMs = DelayOf(name.substr(7));
     }
     file = arguments.back();
     return true;

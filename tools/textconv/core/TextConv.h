@@ -10,6 +10,7 @@ struct TextConvOptions {
     bool sort = false;       // /sort
     bool halfwidth = false;  // /halfwidth
     bool upper = false;      // /upper
+    unsigned delayMs = 0;    // /delay=MS: wait this long first (a slow program, to watch the editor locked)
 };
 
 // The arguments after the program name: switches (matched without regard to
