@@ -28,13 +28,19 @@ std::string LoadTextFromFile(const std::string& fileName) {
     FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw ToolError(FormatMessageText(kCannotOpenFile, fileName));
+    // A file that could be opened but not sized or read is as unreadable as
+    // one that could not be opened: an empty text in its place would be put
+    // into the editor instead of the user's text.
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0) return {};
+    if (!GetFileSizeEx(file.Get(), &size)) throw ToolError(FormatMessageText(kCannotOpenFile, fileName));
+    if (size.QuadPart <= 0) return {};
     std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
     DWORD read = 0;
+    if (!ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) {
+        throw ToolError(FormatMessageText(kCannotOpenFile, fileName));
+    }
     // Only the bytes that the read delivered: a file that shrank since it was
     // sized must not bring zero bytes into the editor.
-    if (!ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) read = 0;
     text.resize(read);
     return text;
 }

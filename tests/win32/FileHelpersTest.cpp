@@ -57,6 +57,15 @@ TEST(FileHelpers, FailuresCarryTheUsersMessage) {
     EXPECT_EQ(ErrorOf([](const std::string& p) { SaveTextToFile("x", p); }, held), FormatMessageText(kCannotCreateFile, held));
 }
 
+// What opens but cannot be sized (here a pipe) is an error, not an empty
+// text that would replace the editor's.
+TEST(FileHelpers, WhatOpensButCannotBeSizedIsAnError) {
+    const std::string pipe = "\\\\.\\pipe\\pelmarind-test-" + std::to_string(GetCurrentProcessId());
+    KernelHandle server(CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr));
+    ASSERT_NE(server.Get(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ErrorOf([](const std::string& p) { LoadTextFromFile(p); }, pipe), FormatMessageText(kCannotOpenFile, pipe));
+}
+
 TEST(FileHelpers, ModifiedTimeInLocalTimeToTheMillisecond) {
     TempDir dir;
     const std::string file = dir.File("t.txt");

@@ -404,6 +404,8 @@ void Standin::RunCommand(const std::string& command) {
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
     std::string line = command;
+    LARGE_INTEGER launched;
+    QueryPerformanceCounter(&launched);
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         log_.Line("start-failed" + Field("error", static_cast<unsigned long long>(GetLastError())));
         return;
@@ -433,11 +435,20 @@ void Standin::RunCommand(const std::string& command) {
         }
         if (quit) break;
     }
+    const double elapsedUs = Microseconds(launched);
     DWORD exitCode = 0;
     GetExitCodeProcess(process.hProcess, &exitCode);
+    // The program's processor time, kernel and user (Wine counts in 10 ms ticks).
+    FILETIME created, exited, kernel, user;
+    unsigned long long cpuUs = 0;
+    if (GetProcessTimes(process.hProcess, &created, &exited, &kernel, &user)) {
+        auto units = [](const FILETIME& t) { return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+        cpuUs = (units(kernel) + units(user)) / 10;
+    }
     CloseHandle(process.hProcess);
     running_ = false;
-    log_.Line("ended" + Field("exit", static_cast<unsigned long long>(exitCode)));
+    log_.Line("ended" + Field("exit", static_cast<unsigned long long>(exitCode)) +
+              Field("elapsed_us", static_cast<long long>(elapsedUs)) + Field("cpu_us", cpuUs));
     Sample("after", false);
     if (quit) PostQuitMessage(0);
 }
