@@ -151,10 +151,11 @@ TEST_F(SaveDialog, ShowsTheTypesAndNameOwnedByTheHostOwner) {
     ScopeGuard destroyOwn([own] { DestroyWindow(own); });
     std::vector<std::string> types;
     int selected = -2;
-    std::string name;
+    std::string name, caption;
     HWND owner = nullptr;
     BOOL ownEnabledMeanwhile = TRUE;
     const bool result = ExecuteWithRobot(dialog, [&](HWND frame) {
+        caption = TextOf(frame);
         types = SaveDialogTypes(frame);
         selected = SaveDialogSelectedType(frame);
         name = SaveDialogName(frame);
@@ -171,6 +172,9 @@ TEST_F(SaveDialog, ShowsTheTypesAndNameOwnedByTheHostOwner) {
     EXPECT_EQ(types, expected);
     EXPECT_EQ(selected, 4);
     EXPECT_EQ(name, "Memo- 2024-01-02");
+    // No title set: the system's own caption (an empty title text would
+    // give the frame an empty caption).
+    EXPECT_FALSE(caption.empty());
     EXPECT_EQ(owner, host_.Owner());
     EXPECT_FALSE(ownEnabledMeanwhile);
     EXPECT_TRUE(IsWindowEnabled(own));
