@@ -3,11 +3,14 @@
 #include "app/Forms.h"
 #include "app/Unit1.h"
 #include "host/HostLink.h"
+#include "support/CodePageWin32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The host is captured before the tool creates or shows any window: the
     // window in front is still the one that started the tool.
     InitHostLink();
+    // The lead-byte set, filled once at start from the platform's code page.
+    SystemCodePage();
 
     TApplication application;
     if (!application.Initialize(instance)) return 0;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "host/HostLink.h"
@@ -60,12 +61,24 @@ struct DisabledWindows {
     std::vector<HWND> windows;
 };
 
+// A window is disabled only once it is remembered, so that it is enabled
+// again; nothing may be thrown through the system's enumeration.
 BOOL CALLBACK DisableIfEnabledAndVisible(HWND window, LPARAM param) {
     if (IsWindowVisible(window) && IsWindowEnabled(window)) {
-        reinterpret_cast<DisabledWindows*>(param)->windows.push_back(window);
+        try {
+            reinterpret_cast<DisabledWindows*>(param)->windows.push_back(window);
+        } catch (...) {
+            return FALSE;
+        }
         EnableWindow(window, FALSE);
     }
     return TRUE;
+}
+
+// The window that ends the dialog: the frame of the Explorer-style dialog,
+// whose hook window is a child of it, or the old-style dialog itself.
+HWND DialogWindowOf(HWND hookWindow) {
+    return (GetWindowLongPtrA(hookWindow, GWL_STYLE) & WS_CHILD) != 0 ? GetParent(hookWindow) : hookWindow;
 }
 
 void Raise(const TNotifyEvent& event, TCommonDialog* sender) {
@@ -91,8 +104,8 @@ void TCommonDialog::TakeOverHookWindow(HWND wnd) {
         SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCommonDialog::ObjectWindowProc)));
 }
 
-// Gives the hook window back its own procedure; only needed when the object
-// goes while its window still exists.
+// Gives the hook window back its previous procedure: when the window gets
+// its last message, or when the object goes while its window still exists.
 void TCommonDialog::ReleaseHookWindow() {
     if (FHandle == nullptr) return;
     if (IsWindow(FHandle)) {
@@ -106,8 +119,19 @@ LRESULT CALLBACK TCommonDialog::ObjectWindowProc(HWND wnd, UINT msg, WPARAM wPar
     auto* dialog = static_cast<TCommonDialog*>(GetPropA(wnd, kDialogObjectProperty));
     if (dialog == nullptr) return DefWindowProcA(wnd, msg, wParam, lParam);
     TMessage message{msg, wParam, lParam, 0};
-    dialog->WndProc(message);
+    dialog->Dispatch(wnd, message);
     return message.Result;
+}
+
+void TCommonDialog::Dispatch(HWND wnd, TMessage& message) noexcept {
+    try {
+        WndProc(message);
+    } catch (...) {
+        if (!FPendingError) FPendingError = std::current_exception();
+        const HWND dialogWindow = DialogWindowOf(wnd);
+        PostMessageA(dialogWindow, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialogWindow, IDCANCEL)));
+    }
 }
 
 void TCommonDialog::WndProc(TMessage& message) {
@@ -116,13 +140,10 @@ void TCommonDialog::WndProc(TMessage& message) {
             DefaultHandler(message);
             Raise(OnClose, this);
             break;
-        case WM_NCDESTROY: {
-            const HWND wnd = FHandle;
+        case WM_NCDESTROY:
             DefaultHandler(message);
-            if (wnd != nullptr) RemovePropA(wnd, kDialogObjectProperty);
-            FHandle = nullptr;
+            ReleaseHookWindow();
             break;
-        }
         default:
             DefaultHandler(message);
     }
@@ -137,16 +158,22 @@ void TCommonDialog::DefaultHandler(TMessage& message) {
 BOOL TCommonDialog::RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record) {
     const HWND activeWindow = GetActiveWindow();
     DisabledWindows disabled;
-    EnumThreadWindows(GetCurrentThreadId(), DisableIfEnabledAndVisible, reinterpret_cast<LPARAM>(&disabled));
-    ScopeGuard restore([&] {
-        if (CreationControl == this) CreationControl = nullptr;  // the system failed before WM_INITDIALOG
-        for (HWND window : disabled.windows) {
-            if (IsWindow(window)) EnableWindow(window, TRUE);
-        }
-        if (activeWindow != nullptr && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
-    });
-    CreationControl = this;
-    return function(&record);
+    BOOL result = FALSE;
+    {
+        ScopeGuard restore([&] {
+            if (CreationControl == this) CreationControl = nullptr;  // the system failed before WM_INITDIALOG
+            for (HWND window : disabled.windows) {
+                if (IsWindow(window)) EnableWindow(window, TRUE);
+            }
+            if (activeWindow != nullptr && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
+        });
+        EnumThreadWindows(GetCurrentThreadId(), DisableIfEnabledAndVisible, reinterpret_cast<LPARAM>(&disabled));
+        FPendingError = nullptr;
+        CreationControl = this;
+        result = function(&record);
+    }
+    if (FPendingError) std::rethrow_exception(std::exchange(FPendingError, nullptr));
+    return result;
 }
 
 // The hook of the Explorer-style dialog. Its window is a child of the dialog
@@ -156,7 +183,7 @@ UINT_PTR CALLBACK TCommonDialog::ExplorerHook(HWND wnd, UINT msg, WPARAM wParam,
         if (TCommonDialog* dialog = CreationControl) {
             dialog->TakeOverHookWindow(wnd);
             TMessage message{msg, wParam, lParam, 0};
-            dialog->WndProc(message);
+            dialog->Dispatch(wnd, message);
             CreationControl = nullptr;
         }
     } else if (msg == WM_NOTIFY && NotifyCode(lParam) == static_cast<UINT>(CDN_INITDONE)) {
@@ -173,7 +200,7 @@ UINT_PTR CALLBACK TCommonDialog::DialogHook(HWND wnd, UINT msg, WPARAM wParam, L
         if (TCommonDialog* dialog = CreationControl) {
             dialog->TakeOverHookWindow(wnd);
             TMessage message{msg, wParam, lParam, 0};
-            dialog->WndProc(message);
+            dialog->Dispatch(wnd, message);
             CreationControl = nullptr;
         }
     }

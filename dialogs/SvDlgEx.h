@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -39,7 +40,9 @@ public:
     // window's previous window procedure.
     virtual void DefaultHandler(TMessage& message);
     // Runs the system function with the program's windows disabled; they are
-    // enabled again and the active window restored on every path.
+    // enabled again and the active window restored on every path. An
+    // exception raised while the dialog was open (it cannot cross the
+    // system's dialog code) cancelled the dialog and is raised again here.
     virtual BOOL RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record);
     virtual bool Execute() = 0;
 
@@ -63,8 +66,12 @@ private:
     static LRESULT CALLBACK ObjectWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void TakeOverHookWindow(HWND wnd);
     void ReleaseHookWindow();
+    // Runs the object's window procedure on a message of the hook window;
+    // an exception is held and the dialog cancelled.
+    void Dispatch(HWND wnd, TMessage& message) noexcept;
 
     WNDPROC FDefWndProc = nullptr;
+    std::exception_ptr FPendingError;
 };
 
 // Option bits of the file dialogs (those the program's flags come from).

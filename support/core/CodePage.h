@@ -24,5 +24,6 @@ public:
 
 // Portable model of code page 932: lead bytes 81-9F and E0-FC, ASCII and
 // full-width Latin letters folded, second bytes and half-width kana untouched.
-// A text that ends on a lead byte is left unchanged, as the platform does.
+// A text that ends on a lead byte is folded all the same, that byte left as it
+// is, as the platform does (which then reports 0).
 const CodePage& CodePage932Model();

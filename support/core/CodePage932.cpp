@@ -19,11 +19,9 @@ private:
     static void Fold(std::string& text, bool lower) {
         const std::size_t n = text.size();
         for (std::size_t i = 0; i < n; ++i) {
-            if (IsLead932(static_cast<unsigned char>(text[i])) && i + 1 == n) return;
-        }
-        for (std::size_t i = 0; i < n; ++i) {
             auto b = static_cast<unsigned char>(text[i]);
             if (IsLead932(b)) {
+                if (i + 1 == n) break;  // a lead byte at the end stays as it is
                 auto t = static_cast<unsigned char>(text[i + 1]);
                 if (b == 0x82) {
                     if (lower && t >= 0x60 && t <= 0x79) text[i + 1] = static_cast<char>(t + 0x21);

@@ -26,6 +26,10 @@ TEST(CodePage, FoldingKeepsLengthAndSecondBytes) {
         {"\x82\x60", "\x82\x81", "\x82\x60"},
         // Half-width katakana are single bytes and stay.
         {"\xB1\xB2Z", "\xB1\xB2z", "\xB1\xB2Z"},
+        // A text ending on a lead byte is folded too; the lead byte stays.
+        {"aB\x88", "ab\x88", "AB\x88"},
+        // A last byte in the lead-byte range that is a second byte.
+        {"aB\x88\x9F", "ab\x88\x9F", "AB\x88\x9F"},
         {"", "", ""},
     };
     for (const Case& c : cases) {

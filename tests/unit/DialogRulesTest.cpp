@@ -45,6 +45,7 @@ TEST(FitToWorkArea, PullsBackOnlyAcrossTheRightAndBottomEdges) {
 TEST(ConvertFilter, SeparatorsBecomeNulsButNotSecondBytes) {
     const CodePage& cp = TestCodePage();
     using namespace std::string_literals;
+    // The NUL appended to the last item and the text's own terminator: two NULs.
     EXPECT_EQ(ConvertFilter(cp, "Text|*.txt|All|*.*"), "Text\0*.txt\0All\0*.*\0"s);
     // 0x83 0x7C is one character whose second byte has the value of "|".
     EXPECT_EQ(ConvertFilter(cp, "A\x83\x7C|*.a"), "A\x83\x7C\0*.a\0"s);
@@ -53,8 +54,8 @@ TEST(ConvertFilter, SeparatorsBecomeNulsButNotSecondBytes) {
     EXPECT_EQ(ConvertFilter(cp, "A|"), "A\0*.*\0"s);
     EXPECT_EQ(ConvertFilter(cp, "A\x83\x7C|"), "A\x83\x7C\0*.*\0"s);
     EXPECT_EQ(ConvertFilter(cp, ""), "");
-    // The list ends in two NULs: the one appended and the text's terminator.
-    EXPECT_EQ(ConvertFilter(cp, "x|y").c_str()[4], '\0');
+    // A lead byte at the very end takes no byte beyond the text.
+    EXPECT_EQ(ConvertFilter(cp, "A|\x83"), "A\0\x83\0"s);
 }
 
 TEST(InitialDirValue, DropsOneTrailingBackslashOfItsOwn) {

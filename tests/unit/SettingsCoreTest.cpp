@@ -83,6 +83,8 @@ TEST(ReplaceText, NeverMatchesFromASecondByte) {
     EXPECT_EQ(ReplaceText(cp, "\x83\x41", "A", "#", true, true), "\x83\x41");
     // 0x95 0x5C: a backslash-valued second byte followed by a real one.
     EXPECT_EQ(ReplaceText(cp, "\x95\x5C\\", "\\", "/", true, false), "\x95\x5C/");
+    // A text ending in half a character is still searched upper-cased.
+    EXPECT_EQ(ReplaceText(cp, "%temp%\x88", "%TEMP%", "X", false, true), "X\x88");
     // A whole double-byte character matches.
     EXPECT_EQ(ReplaceText(cp, "x\x83\x41y", "\x83\x41", "-", true, false), "x-y");
 }

@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "dialogs/SvDlgEx.h"
 #include "host/HostLink.h"
@@ -93,6 +95,41 @@ protected:
     }
 };
 
+HWND VisiblePopup(const char* title) {
+    return CreateWindowExA(0, "STATIC", title, WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+}
+
+// A stand-in for the system dialog function, for RunSystemDialog itself: it
+// notes what it was handed and what it saw, writes results into the record
+// as the system does, and then returns or throws.
+struct FakeDialogRun {
+    static inline OPENFILENAMEA seen{};
+    static inline HWND watched = nullptr;
+    static inline BOOL watchedEnabled = TRUE;
+    static inline bool takeActivation = false;
+    static inline HWND taker = nullptr;
+
+    static void Act(LPOPENFILENAMEA record) {
+        std::memcpy(&seen, record, record->lStructSize <= sizeof seen ? record->lStructSize : sizeof seen);
+        watchedEnabled = IsWindowEnabled(watched);
+        if (takeActivation) {
+            taker = VisiblePopup("taker");
+            SetActiveWindow(taker);
+        }
+        record->nFilterIndex = 9;
+        record->nFileOffset = 3;
+        record->Flags |= OFN_EXTENSIONDIFFERENT;
+    }
+    static BOOL WINAPI Cancelled(LPOPENFILENAMEA record) {
+        Act(record);
+        return FALSE;
+    }
+    static BOOL WINAPI Throwing(LPOPENFILENAMEA record) {
+        Act(record);
+        throw std::runtime_error("system dialog failed");
+    }
+};
+
 class SaveDialog : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(host_.Ready()); }
@@ -114,10 +151,11 @@ TEST_F(SaveDialog, ShowsTheTypesAndNameOwnedByTheHostOwner) {
     ScopeGuard destroyOwn([own] { DestroyWindow(own); });
     std::vector<std::string> types;
     int selected = -2;
-    std::string name;
+    std::string name, caption;
     HWND owner = nullptr;
     BOOL ownEnabledMeanwhile = TRUE;
     const bool result = ExecuteWithRobot(dialog, [&](HWND frame) {
+        caption = TextOf(frame);
         types = SaveDialogTypes(frame);
         selected = SaveDialogSelectedType(frame);
         name = SaveDialogName(frame);
@@ -134,6 +172,9 @@ TEST_F(SaveDialog, ShowsTheTypesAndNameOwnedByTheHostOwner) {
     EXPECT_EQ(types, expected);
     EXPECT_EQ(selected, 4);
     EXPECT_EQ(name, "Memo- 2024-01-02");
+    // No title set: the system's own caption (an empty title text would
+    // give the frame an empty caption).
+    EXPECT_FALSE(caption.empty());
     EXPECT_EQ(owner, host_.Owner());
     EXPECT_FALSE(ownEnabledMeanwhile);
     EXPECT_TRUE(IsWindowEnabled(own));
@@ -155,7 +196,9 @@ TEST_F(SaveDialog, RecordHoldsTheFirst260BytesOfTheFileNameAndTheProgramsFlags) 
     }));
     EXPECT_EQ(dialog.seenName, longName.substr(0, 260));
     // The system's name box holds what the record gives, up to its own limit.
+    // (Wine's name box takes 259 of them: its own limit, one below nMaxFile.)
     EXPECT_GE(shown.size(), 259u);
+    EXPECT_LE(shown.size(), 260u);
     EXPECT_EQ(shown, longName.substr(0, shown.size()));
     EXPECT_EQ(dialog.seen.nMaxFile, 260u);
     EXPECT_EQ(dialog.seen.Flags & (OFN_ENABLEHOOK | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_OVERWRITEPROMPT),
@@ -231,14 +274,173 @@ TEST_F(SaveDialog, ConfirmingAnExistingFileAsksNothingAndTakesTheResults) {
 }
 
 TEST_F(SaveDialog, StartsInTheInitialDirAndAddsTheDefaultExtension) {
+    // Typed name and chosen file. (Wine does not report OFN_EXTENSIONDIFFERENT
+    // for other.dat, so the option is checked where the answer is known: off.)
+    struct Case { const char* typed; const char* chosen; };
+    const Case cases[] = {{"chosen", "chosen.txt"}, {"other.dat", "other.dat"}};
+    for (const Case& c : cases) {
+        TqzSaveDialogEx dialog;
+        dialog.SetDefaultExt("txt");
+        dialog.SetFilter("Text|*.txt");
+        dialog.SetInitialDir(dir_.Path());
+        EXPECT_EQ(dialog.InitialDir() + "\\", dir_.Path());
+        // Left over from an earlier run: cleared when the new result says so.
+        dialog.SetOptions(dialog.Options() | ofExtensionDifferent);
+        EXPECT_TRUE(ExecuteWithRobot(dialog, [&](HWND frame) {
+            TypeSaveDialogName(frame, c.typed);
+            ConfirmSaveDialog(frame);
+        }));
+        EXPECT_EQ(dialog.FileName(), dir_.File(c.chosen));
+        if (std::string(c.typed) == "chosen") {
+            EXPECT_EQ(dialog.Options() & ofExtensionDifferent, 0u);
+        }
+        EXPECT_EQ(dialog.Options() & ~static_cast<TOpenOptions>(ofExtensionDifferent), ofHideReadOnly | ofEnableSizing);
+    }
+}
+
+TEST(SaveDialogRecord, LargeRecordOnThisPlatformWithThe76BytesCopiedBackAfterCancelAndError) {
+    const TPlatformVersion& version = PlatformVersion();
+    // Under Wine the platform reports 6.1 (Windows 7): the 88-byte record.
+    ASSERT_EQ(DialogRecordSize(version.PlatformId, version.MajorVersion, version.MinorVersion), 88u);
+    using Run = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    for (const Run run : {Run{&FakeDialogRun::Cancelled}, Run{&FakeDialogRun::Throwing}}) {
+        TqzSaveDialogEx dialog;
+        OPENFILENAMEA record{};
+        record.lStructSize = 76;
+        record.nFilterIndex = 2;
+        // Beyond the 76 bytes the caller's record is not the system's to touch.
+        record.pvReserved = reinterpret_cast<void*>(0x1234);
+        record.dwReserved = 0x55;
+        record.FlagsEx = 0x66;
+        FakeDialogRun::seen = {};
+        bool threw = false;
+        try {
+            EXPECT_FALSE(dialog.RunSystemDialog(run, record));
+        } catch (const std::runtime_error&) {
+            threw = true;
+        }
+        EXPECT_EQ(threw, run == &FakeDialogRun::Throwing);
+        EXPECT_EQ(FakeDialogRun::seen.lStructSize, 88u);
+        EXPECT_EQ(FakeDialogRun::seen.nFilterIndex, 2u);
+        EXPECT_EQ(FakeDialogRun::seen.pvReserved, nullptr);
+        EXPECT_EQ(FakeDialogRun::seen.dwReserved, 0u);
+        EXPECT_EQ(FakeDialogRun::seen.FlagsEx, 0u);
+        // The results come back whether the run was confirmed or not.
+        EXPECT_EQ(record.lStructSize, 88u);
+        EXPECT_EQ(record.nFilterIndex, 9u);
+        EXPECT_EQ(record.nFileOffset, 3u);
+        EXPECT_NE(record.Flags & OFN_EXTENSIONDIFFERENT, 0u);
+        EXPECT_EQ(record.pvReserved, reinterpret_cast<void*>(0x1234));
+        EXPECT_EQ(record.dwReserved, 0x55u);
+        EXPECT_EQ(record.FlagsEx, 0x66u);
+    }
+}
+
+TEST(SaveDialogRecord, WindowsAreEnabledAndTheActiveOneRestoredOnEveryPath) {
+    HWND own = VisiblePopup("own");
+    HWND hidden = CreateWindowExA(0, "STATIC", "hidden", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND alreadyDisabled = VisiblePopup("disabled");
+    EnableWindow(alreadyDisabled, FALSE);
+    ScopeGuard destroy([&] {
+        for (HWND w : {own, hidden, alreadyDisabled}) DestroyWindow(w);
+    });
+    using Run = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    for (const Run run : {Run{&FakeDialogRun::Cancelled}, Run{&FakeDialogRun::Throwing}}) {
+        SetActiveWindow(own);
+        ASSERT_EQ(GetActiveWindow(), own);
+        // The fake takes the activation, as a dialog window does.
+        FakeDialogRun::watched = own;
+        FakeDialogRun::watchedEnabled = TRUE;
+        FakeDialogRun::takeActivation = true;
+        TSaveDialog dialog;
+        OPENFILENAMEA record{};
+        record.lStructSize = 76;
+        try {
+            dialog.RunSystemDialog(run, record);
+        } catch (const std::runtime_error&) {
+        }
+        FakeDialogRun::takeActivation = false;
+        ScopeGuard destroyTaker([] { DestroyWindow(std::exchange(FakeDialogRun::taker, nullptr)); });
+        EXPECT_FALSE(FakeDialogRun::watchedEnabled);
+        EXPECT_TRUE(IsWindowEnabled(own));
+        EXPECT_TRUE(IsWindowEnabled(hidden));
+        EXPECT_FALSE(IsWindowEnabled(alreadyDisabled));  // not the dialog's to enable
+        EXPECT_EQ(GetActiveWindow(), own);
+        // The family's own run hands the record over as it is.
+        EXPECT_EQ(FakeDialogRun::seen.lStructSize, 76u);
+    }
+}
+
+TEST_F(SaveDialog, ShowThenCentringThenPlacementWithTheHookWindowHeldMeanwhile) {
     TqzSaveDialogEx dialog;
-    dialog.SetDefaultExt("txt");
-    dialog.SetFilter("Text|*.txt");
-    dialog.SetInitialDir(dir_.Path());
-    EXPECT_EQ(dialog.InitialDir() + "\\", dir_.Path());
-    EXPECT_TRUE(ExecuteWithRobot(dialog, [&](HWND frame) {
-        TypeSaveDialogName(frame, "chosen");
-        ConfirmSaveDialog(frame);
+    std::vector<std::string> steps;
+    HWND hookAtShow = nullptr, frameAtShow = nullptr;
+    RECT atQuery{};
+    TPoint proposed{};
+    dialog.OnShow = [&](TCommonDialog* sender) {
+        steps.push_back("show");
+        hookAtShow = sender->Handle();
+        frameAtShow = GetParent(hookAtShow);
+        // Moved away: only a centring after the show brings it back.
+        SetWindowPos(frameAtShow, nullptr, 3, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    dialog.OnQueryDlgPos = [&](TCommonDialog*, TPoint& pt) {
+        steps.push_back("query");
+        atQuery = WindowRectOf(frameAtShow);
+        proposed = pt;
+        pt = {20, 30};
+    };
+    dialog.OnClose = [&](TCommonDialog* sender) {
+        steps.push_back("close");
+        EXPECT_EQ(sender->Handle(), hookAtShow);
+    };
+    HWND frame = nullptr;
+    RECT placed{};
+    EXPECT_FALSE(ExecuteWithRobot(dialog, [&](HWND f) {
+        frame = f;
+        placed = SettledRect(f);
+        CancelSaveDialog(f);
     }));
-    EXPECT_EQ(dialog.FileName(), dir_.File("chosen.txt"));
+    EXPECT_EQ(steps, (std::vector<std::string>{"show", "query", "close"}));
+    EXPECT_EQ(frameAtShow, frame);
+    const int w = atQuery.right - atQuery.left, h = atQuery.bottom - atQuery.top;
+    const TPoint centred{(GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 3};
+    EXPECT_EQ((TPoint{atQuery.left, atQuery.top}), centred);
+    EXPECT_EQ(proposed, centred);
+    EXPECT_EQ(placed.left, 20);
+    EXPECT_EQ(placed.top, 30);
+    // The hook window is let go when it is destroyed.
+    EXPECT_EQ(dialog.Handle(), nullptr);
+    EXPECT_FALSE(IsWindow(hookAtShow));
+}
+
+TEST_F(SaveDialog, AnErrorInAHandlerCancelsTheDialogAndIsRaisedAfterIt) {
+    HWND own = VisiblePopup("own");
+    ScopeGuard destroyOwn([own] { DestroyWindow(own); });
+    TqzSaveDialogEx dialog;
+    dialog.SetFileName("kept");
+    dialog.OnQueryDlgPos = [](TCommonDialog*, TPoint&) { throw std::runtime_error("placement failed"); };
+    // Should the cancel not come, the watchdog answers the dialog.
+    std::atomic<bool> done{false};
+    std::atomic<bool> watchdogCancelled{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 250 && !done; ++i) Sleep(20);
+        if (done) return;
+        if (HWND frame = WaitForSaveDialog(GetCurrentProcessId(), 100)) CancelSaveDialog(frame);
+        watchdogCancelled = true;
+    });
+    std::string error;
+    try {
+        dialog.Execute();
+    } catch (const std::runtime_error& e) {
+        error = e.what();
+    }
+    done = true;
+    watchdog.join();
+    EXPECT_FALSE(watchdogCancelled);
+    EXPECT_EQ(error, "placement failed");
+    EXPECT_TRUE(IsWindowEnabled(own));
+    EXPECT_EQ(dialog.Handle(), nullptr);
+    EXPECT_EQ(dialog.FileName(), "kept");
+    EXPECT_TRUE(TopLevelWindowsOf(GetCurrentProcessId(), "#32770").empty());
 }
