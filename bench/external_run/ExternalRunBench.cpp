@@ -25,16 +25,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/BenchClock.h"
 #include "tests/robot/Robot.h"
+#include "tools/textconv/core/TextConv.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER t, f;
-    QueryPerformanceCounter(&t);
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
@@ -45,15 +40,6 @@ std::string MakeText(std::size_t size) {
     text.reserve(size);
     while (text.size() + line.size() <= size) text += line;
     text.append(size - text.size(), 'x');
-    return text;
-}
-
-std::string Upper(std::string text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ++i;
-        else if (c >= 'a' && c <= 'z') text[i] = static_cast<char>(c - 'a' + 'A');
-    }
     return text;
 }
 
@@ -109,7 +95,7 @@ int main(int argc, char** argv) {
     for (std::size_t mib : {1u, 16u}) {
         TempDir dir;
         const std::string text = MakeText(mib << 20);
-        const std::string expected = Upper(text);
+        const std::string expected = ToUpperAscii(text);
         const std::string textFile = dir.File("text.txt");
         WriteFileBytes(textFile, text);
         const double lengthQuery = LengthQuerySeconds(textFile);

@@ -23,29 +23,13 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "support/Handles.h"
 #include "support/Launcher.h"
 
 namespace {
 
 constexpr UINT kStamp = WM_APP + 7;
-
-// Seconds since the first call.
-double Now() {
-    static const LARGE_INTEGER start = [] {
-        LARGE_INTEGER t;
-        QueryPerformanceCounter(&t);
-        return t;
-    }();
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart - start.QuadPart) / frequency;
-}
 
 // Kernel and user time of this process, in 100 ns units (Wine counts in
 // 10 ms ticks).

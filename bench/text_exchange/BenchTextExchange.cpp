@@ -12,17 +12,11 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchClock.h"
 #include "host/HostLink.h"
 #include "tests/robot/Robot.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // One memcpy into fresh memory, as the tool's copy goes into a fresh text.
 double MemcpySeconds(const std::string& source) {

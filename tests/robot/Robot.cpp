@@ -1,6 +1,7 @@
 #include "tests/robot/Robot.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -293,7 +294,9 @@ StandinHost::~StandinHost() {
     // answer any more (a failed test's message box): it goes first.
     const auto started = Records("started");
     if (!started.empty()) {
-        KernelHandle tool(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, std::stoul(started[0].at("pid"))));
+        const auto pid = started[0].find("pid");
+        const DWORD toolPid = pid == started[0].end() ? 0 : std::strtoul(pid->second.c_str(), nullptr, 10);
+        KernelHandle tool(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, toolPid));
         if (tool && WaitForSingleObject(tool.Get(), 0) == WAIT_TIMEOUT) {
             TerminateProcess(tool.Get(), 1);
             WaitForSingleObject(tool.Get(), 5000);

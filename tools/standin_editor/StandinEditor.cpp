@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "StandinOptions.h"
 #include "host/core/HostProtocol.h"
+#include "support/Handles.h"
+#include "support/core/ScopeGuard.h"
 
 namespace {
 
@@ -111,7 +114,7 @@ private:
     HWND owner_ = nullptr, main_ = nullptr, edit_ = nullptr;
     HFONT font_ = nullptr;
     std::vector<HANDLE> keptSections_;
-    std::vector<HANDLE> heldTemp_;
+    std::vector<FileHandle> heldTemp_;
     // The raw text window (--raw-text-window) keeps the bytes themselves.
     std::string rawText_;
     std::size_t rawSelStart_ = 0, rawSelEnd_ = 0;
@@ -263,14 +266,14 @@ void Standin::HoldTemporaryFiles() {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "qlk*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
+    ScopeGuard closeSearch([search] { FindClose(search); });
     do {
-        HANDLE file = CreateFileA((folder + found.cFileName).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            heldTemp_.push_back(file);
-            log_.Line("holding" + Field("file", folder + found.cFileName));
-        }
+        const std::string path = folder + found.cFileName;
+        FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file) continue;
+        heldTemp_.push_back(std::move(file));
+        log_.Line("holding" + Field("file", path));
     } while (FindNextFileA(search, &found));
-    FindClose(search);
 }
 
 std::wstring Standin::EditText() const {
@@ -537,7 +540,6 @@ LRESULT Standin::MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_DESTROY:
         for (HANDLE section : keptSections_) CloseHandle(section);
         keptSections_.clear();
-        for (HANDLE file : heldTemp_) CloseHandle(file);
         heldTemp_.clear();
         PostQuitMessage(0);
         return 0;
