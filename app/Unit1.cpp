@@ -5,6 +5,7 @@
 #include "app/ExternalToolJob.h"
 #include "app/SaveJob.h"
 #include "host/HostLink.h"
+#include "support/PhaseLog.h"
 #include "support/Switches.h"
 #include "support/core/ScopeGuard.h"
 #include "support/core/Texts.h"
@@ -97,9 +98,14 @@ void TPelmarindMainForm::FormActivate(TPelmarindMainForm*) {
         MessageBoxA(nullptr, kNotStartedFromHost, kAppCaption, MB_OK | MB_ICONWARNING);
         return;
     }
+    EndPhase("start-up");
     std::string editorText = GetHostSelText(HostWindow);
+    EndPhase("selection read");
     SelLength = static_cast<std::int32_t>(editorText.size());
-    if (SelLength == 0) editorText = GetHostAllText(HostWindow);
+    if (SelLength == 0) {
+        editorText = GetHostAllText(HostWindow);
+        EndPhase("whole-text read");
+    }
     if (ChosenJob() == JobKind::SaveToFile) RunSaveJob(*this, editorText);
     else RunExternalToolJob(*this, editorText);
 }

@@ -4,8 +4,10 @@
 #include "app/Unit1.h"
 #include "host/HostLink.h"
 #include "support/CodePageWin32.h"
+#include "support/PhaseLog.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    StartPhaseLog();
     // The host is captured before the tool creates or shows any window: the
     // window in front is still the one that started the tool.
     InitHostLink();
@@ -21,5 +23,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!form.Create()) return 0;
     form.Show();
     application.Run();
+    EndPhase("exit");
+    WritePhaseLog();
     return 0;
 }
