@@ -9,6 +9,7 @@
 #include "support/CodePageWin32.h"
 #include "support/FileHelpers.h"
 #include "support/Launcher.h"
+#include "support/PhaseLog.h"
 #include "support/Switches.h"
 #include "support/core/PathText.h"
 #include "support/core/ScopeGuard.h"
@@ -99,19 +100,25 @@ void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
     // Armed before the hand-over, so that a failed write does not leave the
     // host titled as locked.
     LockedTitles titles;
+    EndPhase("temporary file and lock");
 
     SaveTextToFile(editorText, tempFile);
+    EndPhase("file write");
     form.InitialModifiedTime = GetFileModifiedTime(tempFile);
+    EndPhase("time query");
 
     if (!RunAndWait(GetShortPath(program), passedOnList + " " + tempFile, HasSwitch("/hide"))) {
         ShowWarning(LaunchFailedMessage(program, passedOnList, tempFile));
         return;
     }
+    EndPhase("process start and wait");
 
     titles.Restore();
     if (form.InitialModifiedTime != 0 && GetFileModifiedTime(tempFile) != form.InitialModifiedTime) {
         editorText = LoadTextFromFile(tempFile);
+        EndPhase("read back");
         if (SelLength != 0) SetHostSelText(HostWindow, editorText);
         else SetHostAllText(HostWindow, editorText);
+        EndPhase("write-back");
     }
 }
