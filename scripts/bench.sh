@@ -11,3 +11,5 @@ for bench in "$WIN_BUILD"/bin/bench_*.exe; do
     echo "== $(basename "$bench" .exe)"
     PELMARIND_WINE_TIMEOUT=900 "$WIN_BUILD/wine-run" "$bench"
 done
+echo "== own_cost"
+python3 "$ROOT/bench/own_cost/own_cost.py" "$WIN_BUILD"
