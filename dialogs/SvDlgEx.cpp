@@ -7,6 +7,7 @@
 
 #include "host/HostLink.h"
 #include "support/CodePageWin32.h"
+#include "support/Handles.h"
 #include "support/core/ScopeGuard.h"
 
 static_assert(offsetof(OPENFILENAMEA, pvReserved) == kDialogRecordSize, "76-byte dialog record");
@@ -240,6 +241,9 @@ void TOpenDialog::WndProc(TMessage& message) {
 }
 
 bool TOpenDialog::DoExecute(TDialogFunc function) {
+    // Without the system's dialog library there is nothing to show: as if
+    // the dialog had been cancelled.
+    if (function == nullptr) return false;
     const bool explorer = NewStyleControls() && (FOptions & ofOldStyleDialog) == 0;
     const std::string filter = ConvertFilter(SystemCodePage(), FFilter);
     char name[kNameBufferSize] = {};
@@ -274,9 +278,15 @@ bool TOpenDialog::DoExecute(TDialogFunc function) {
     return true;
 }
 
-bool TOpenDialog::Execute() { return DoExecute(GetOpenFileNameA); }
+bool TOpenDialog::Execute() {
+    const SystemLibrary commonDialogs("comdlg32.dll");
+    return DoExecute(commonDialogs.Get<TDialogFunc>("GetOpenFileNameA"));
+}
 
-bool TSaveDialog::Execute() { return DoExecute(GetSaveFileNameA); }
+bool TSaveDialog::Execute() {
+    const SystemLibrary commonDialogs("comdlg32.dll");
+    return DoExecute(commonDialogs.Get<TDialogFunc>("GetSaveFileNameA"));
+}
 
 // --- TqzSaveDialogEx
 

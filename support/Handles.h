@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstring>
 #include <utility>
 
 // Owners of kernel handles. Two kinds, told apart by their empty value: most
@@ -66,4 +67,40 @@ public:
 
 private:
     void* address_ = nullptr;
+};
+
+// Owner of a system library loaded when it is first needed instead of at
+// start-up. The common dialogs and the shell (with all they load in turn)
+// cost a windowed program about a fifth of its start-up under Wine, and most
+// runs of the tool show no dialog.
+class SystemLibrary {
+public:
+    // From the system folder only, never from the current or the program's.
+    explicit SystemLibrary(const char* fileName) {
+        char path[MAX_PATH];
+        const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+        const std::size_t nameLength = std::strlen(fileName);
+        if (length == 0 || length + 1 + nameLength >= MAX_PATH) return;
+        path[length] = '\\';
+        std::memcpy(path + length + 1, fileName, nameLength + 1);
+        module_ = LoadLibraryA(path);
+    }
+    SystemLibrary(const SystemLibrary&) = delete;
+    SystemLibrary& operator=(const SystemLibrary&) = delete;
+    ~SystemLibrary() {
+        if (module_ != nullptr) FreeLibrary(module_);
+    }
+
+    // The library's function of that name as a pointer of the declared type
+    // of that function (decltype(&GetSaveFileNameA)); null when the library
+    // or the function is missing.
+    template <class Function>
+    Function Get(const char* name) const {
+        if (module_ == nullptr) return nullptr;
+        // (Through the generic function pointer type, which converts to any.)
+        return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
+    }
+
+private:
+    HMODULE module_ = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include "host/HostLink.h"
 #include "support/CodePageWin32.h"
+#include "support/Handles.h"
 #include "support/core/ScopeGuard.h"
 
 TAppIni AppIni;
@@ -65,11 +66,16 @@ bool ReadIniBool(const std::string& file, const std::string& section, const std:
 }
 
 std::string GetDocumentsDir() {
+    const SystemLibrary shell("shell32.dll"), com("ole32.dll");
+    const auto getLocation = shell.Get<decltype(&SHGetSpecialFolderLocation)>("SHGetSpecialFolderLocation");
+    const auto getPath = shell.Get<decltype(&SHGetPathFromIDListA)>("SHGetPathFromIDListA");
+    const auto freeMemory = com.Get<decltype(&CoTaskMemFree)>("CoTaskMemFree");
+    if (getLocation == nullptr || getPath == nullptr || freeMemory == nullptr) return {};
     LPITEMIDLIST location = nullptr;
-    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &location)) || location == nullptr) return {};
-    ScopeGuard freeLocation([location] { CoTaskMemFree(location); });
+    if (FAILED(getLocation(nullptr, CSIDL_PERSONAL, &location)) || location == nullptr) return {};
+    ScopeGuard freeLocation([&] { freeMemory(location); });
     char path[MAX_PATH] = {};
-    if (!SHGetPathFromIDListA(location, path)) return {};
+    if (!getPath(location, path)) return {};
     return std::string(path, strnlen(path, MAX_PATH));
 }
 
