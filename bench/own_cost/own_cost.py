@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The tool's own processor time and peak memory over a whole external run.
 
-Usage: own_cost.py BUILD [ROUNDS [MIB...]]   (default 3 rounds; 0 1 16 64 MiB)
+Usage: own_cost.py BUILD [--compare=EXE] [ROUNDS [MIB...]]
+       (default 3 rounds; 0 1 16 64 MiB)
 
 Runs inside a Wine session (scripts/bench.sh sets one up) and starts the
 programs of the Windows build in BUILD through BUILD/wine-run. For each text
@@ -10,20 +11,26 @@ is short and start-up noise weighs most) of:
   tool   the stand-in editor, its text in a real EDIT control, starts
          pelmarind.exe /app=textconv.exe /upper as its Tools menu would; the
          result must be the converter's own upper-casing of the text;
+  other  with --compare, the same with EXE in place of pelmarind.exe (another
+         build of the tool, for figures before and after a change);
   floor  the same editor starts minimal_run.exe /windowed, which does the same
          file and process work (read the text, write the temporary file, run
          the converter, read the file back) as a windowed program and nothing
          else.
-The processor time (user + system) and peak resident size (VmHWM) of each
-Windows program's own Wine process come from Linux, not from Wine: this script
-makes itself the child subreaper of everything it starts, so each process that
-ends is left to it, and its resource usage is read when it is reaped
-(ru_utime + ru_stime, ru_maxrss): the whole life of the process, start-up and
-exit included, nothing before or after it. (Wine's GetProcessTimes of another
-process gives the caller's own times.) The converter's time is in neither
-figure. The tool writes its phases (PELMARIND_PHASE_LOG) from its own clock.
+Each figure is that of the program's own Wine process, taken from Linux, not
+from Wine (whose GetProcessTimes of another process gives the caller's own
+times): this script makes itself the child subreaper of all it starts, so a
+program's process is left to it once its starter lets go; the peak resident
+size (VmHWM) is read from /proc/PID/status while it runs, the processor time
+(user + system, start-up and exit included) from the usage the kernel gives
+when it is reaped. The converter's time is in neither figure. (The usage given
+on reaping cannot serve for memory: a process keeps there the peak of the
+editor's memory that it inherited when it was forked.)
 
-Then the tool's processor time while the converter sleeps 3 s, against the
+The tool writes its phases from its own clock (PELMARIND_PHASE_LOG); the
+editor's own handling of the text messages comes from its log.
+
+Last, the tool's processor time while the converter sleeps 3 s, against the
 same run without the sleep.
 
 Medians of the rounds. Figures are reported, never judged.
@@ -50,161 +57,203 @@ def make_text(size):
     return text + b"x" * (size - len(text))
 
 
-class Reaper:
-    """Reaps every process left to this one; keeps the usage of those whose
-    name (/proc/PID/comm, which Wine sets to the program's file name) is asked
-    for."""
+class Runner:
+    """Runs programs as the child subreaper of everything they start."""
 
     def __init__(self):
         libc = ctypes.CDLL(None, use_errno=True)
         if libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) != 0:
             raise OSError(ctypes.get_errno(), "prctl(PR_SET_CHILD_SUBREAPER)")
-        self.ended = []  # (name, cpu seconds, peak resident KiB)
 
-    def _reap(self, flags):
-        """Reaps one ended child; its pid, or 0 when none has ended."""
-        try:
-            info = os.waitid(os.P_ALL, 0, os.WEXITED | os.WNOWAIT | flags)
-        except ChildProcessError:
-            return 0
-        if info is None:
-            return 0
-        try:
-            with open(f"/proc/{info.si_pid}/comm") as comm:
-                name = comm.read().strip()
-        except OSError:
-            name = "?"
-        _, _, usage = os.wait4(info.si_pid, 0)
-        self.ended.append((name, usage.ru_utime + usage.ru_stime, usage.ru_maxrss))
-        return info.si_pid
+    @staticmethod
+    def _stat(pid):
+        """(name, parent pid) of a process; Wine names each after its program."""
+        with open(f"/proc/{pid}/stat") as f:
+            head, tail = f.read().rsplit(")", 1)
+        return head.split("(", 1)[1], int(tail.split()[1])
 
-    def run(self, argv, env, wanted):
-        """Runs argv to its end, then waits a little for the processes named in
-        `wanted` that it started; returns the usage of those (by name)."""
-        self.ended = []
+    @staticmethod
+    def _peak_kib(pid):
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+        return 0
+
+    def run(self, argv, env, wanted, poll=0.005):
+        """Runs argv to its end; returns {name: (processor seconds, VmHWM KiB)}
+        for the processes named in `wanted` that were left to this one."""
+        me = os.getpid()
         child = os.posix_spawn(argv[0], argv, env,
                                file_actions=[(os.POSIX_SPAWN_OPEN, 0, os.devnull, os.O_RDONLY, 0)])
-        while self._reap(0) != child:
-            pass
-        deadline = time.monotonic() + 10
-        while not all(w in (name for name, _, _ in self.ended) for w in wanted) and time.monotonic() < deadline:
-            if not self._reap(os.WNOHANG):
-                time.sleep(0.01)
-        return {name: (cpu, rss) for name, cpu, rss in self.ended if name in wanted}
+        watched = {}  # pid -> [name, VmHWM KiB]
+        found = {}
+        child_done, last_scan, deadline = False, 0.0, 0.0
+        while True:
+            now = time.monotonic()
+            if len(watched) + len(found) < len(wanted) and now - last_scan > 0.02:
+                last_scan = now
+                # Processes are numbered upwards: only those after the child.
+                for entry in os.listdir("/proc"):
+                    if entry.isdigit() and int(entry) > child and int(entry) not in watched:
+                        try:
+                            name, parent = self._stat(entry)
+                        except OSError:
+                            continue
+                        if parent == me and name in wanted and name not in found:
+                            watched[int(entry)] = [name, 0]
+            for pid, entry in watched.items():
+                try:
+                    entry[1] = max(entry[1], self._peak_kib(pid))
+                except (OSError, ValueError):
+                    pass  # ended: the last reading stands
+            while True:
+                try:
+                    pid, _, usage = os.wait4(-1, os.WNOHANG)
+                except ChildProcessError:
+                    pid = 0
+                if pid == 0:
+                    break
+                if pid == child:
+                    child_done, deadline = True, now + 10
+                elif pid in watched:
+                    name, peak = watched.pop(pid)
+                    found[name] = (usage.ru_utime + usage.ru_stime, peak)
+            if child_done and (len(found) == len(wanted) or now > deadline):
+                break
+            time.sleep(poll)
+        return found
 
 
 def read_phases(path):
-    phases = []
-    try:
-        with open(path) as f:
-            for line in f:
-                name, us = line.rstrip("\n").split("\t")
-                phases.append((name, int(us) / 1000))
-    except OSError:
-        pass
-    return phases
+    """The tool's phase log: [(name, ms)]."""
+    with open(path) as f:
+        return [(name, int(us) / 1000) for name, us in (line.rstrip("\n").split("\t") for line in f)]
+
+
+def read_editor_log(path):
+    """The stand-in's log: whether the started program ended with 0, and the
+    editor's own handling time (ms) of each text message."""
+    ended, handling = False, {}
+    with open(path, "rb") as f:
+        for line in f.read().decode("latin-1").splitlines():
+            fields = line.split("\t")
+            values = dict(field.split("=", 1) for field in fields[1:] if "=" in field)
+            if fields[0] == "ended":
+                ended = values.get("exit") == "0"
+            elif fields[0] == "msg" and fields[1] in ("HM_GETTEXT", "HM_SETTEXT") and "host_us" in values:
+                kind = {"HM_GETTEXT": {"1": "HM_GETTEXT selection", "0": "HM_GETTEXT whole text"},
+                        "HM_SETTEXT": {"1": "HM_SETTEXT selection", "0": "HM_SETTEXT whole text"}}
+                handling[kind[fields[1]][values["wparam"]]] = int(values["host_us"]) / 1000
+    return ended, handling
 
 
 def main():
-    build = sys.argv[1]
-    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 3
-    sizes = [int(m) for m in sys.argv[3:]] or [0, 1, 16, 64]
+    args = [a for a in sys.argv[1:] if not a.startswith("--compare=")]
+    compare = [a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--compare=")]
+    build = args[0]
+    rounds = int(args[1]) if len(args) > 1 else 3
+    sizes = [int(m) for m in args[2:]] or [0, 1, 16, 64]
     wine_run = os.path.join(build, "wine-run")
     binary = lambda name: win_path(os.path.join(build, "bin", name))
-    reaper = Reaper()
+    converter = binary("textconv.exe")
+    runner = Runner()
     env = dict(os.environ, PELMARIND_WINE_TIMEOUT="1800")
     work = tempfile.mkdtemp(prefix="pelmarind-own-cost-")
+    log, final, phase_file = (os.path.join(work, n) for n in ("log.txt", "final.txt", "phases.txt"))
 
-    def editor(text_file, log, command, final=None):
+    def from_editor(text_file, command, extra_env=None):
+        """Runs command from the stand-in editor holding the text; the usage of
+        the command's process (by its name), the editor's log, the final text."""
+        for path in (log, final, phase_file):
+            if os.path.exists(path):
+                os.remove(path)
         argv = [wine_run, os.path.join(build, "bin", "standin_editor.exe"), "--text-file=" + win_path(text_file),
-                "--log=" + win_path(log), "--child-timeout-ms=1800000"]
-        if final:
-            argv.append("--final=" + win_path(final))
-        return argv + ["--"] + command
+                "--log=" + win_path(log), "--final=" + win_path(final), "--child-timeout-ms=1800000", "--"]
+        name = command[0].rsplit("\\", 1)[-1]
+        usage = runner.run(argv + command, dict(env, **(extra_env or {})), [name])
+        ended, handling = read_editor_log(log)
+        if not ended or name not in usage:
+            sys.exit(f"the run of {name} failed")
+        with open(final, "rb") as f:
+            return usage[name], handling, f.read()
 
-    def ended_ok(log):
-        with open(log, "rb") as f:
-            return b"ended\texit=0\t" in f.read()
-
-    tool = [binary("pelmarind.exe"), "/app=" + binary("textconv.exe"), "/upper"]
+    tools = {"tool": binary("pelmarind.exe")}
+    tools.update({f"other{i + 1}": win_path(exe) for i, exe in enumerate(compare)})
     results = {}
     try:
         for mib in sizes:
-            text_file = os.path.join(work, f"text{mib}.txt")
-            expected_file = os.path.join(work, f"expected{mib}.txt")
-            with open(text_file, "wb") as f:
-                f.write(make_text(mib << 20))
-            with open(expected_file, "wb") as f:
-                f.write(make_text(mib << 20))
+            text_file = os.path.join(work, "text.txt")
+            expected_file = os.path.join(work, "expected.txt")
+            for path in (text_file, expected_file):
+                with open(path, "wb") as f:
+                    f.write(make_text(mib << 20))
             subprocess.run([wine_run, os.path.join(build, "bin", "textconv.exe"), "/upper", win_path(expected_file)],
                            check=True, env=env, stdin=subprocess.DEVNULL)
             with open(expected_file, "rb") as f:
                 expected = f.read()
-            floor = [binary("minimal_run.exe"), "/windowed", win_path(text_file), binary("textconv.exe"), "/upper"]
-            log, final, phase_file = (os.path.join(work, n) for n in ("log.txt", "final.txt", "phases.txt"))
-            runs = {"tool": [], "floor": [], "phases": []}
+            runs = {name: [] for name in list(tools) + ["floor"]}
+            phases = {name: [] for name in tools}
             for _ in range(rounds * 3 if mib <= 1 else rounds):
-                usage = reaper.run(editor(text_file, log, tool, final),
-                                   dict(env, PELMARIND_PHASE_LOG=win_path(phase_file)), ["pelmarind.exe"])
-                with open(final, "rb") as f:
-                    if not ended_ok(log) or "pelmarind.exe" not in usage or f.read() != expected:
-                        sys.exit(f"{mib} MiB: the tool's run failed")
-                runs["tool"].append(usage["pelmarind.exe"])
-                runs["phases"].append(read_phases(phase_file))
-                usage = reaper.run(editor(text_file, log, floor), env, ["minimal_run.exe"])
-                if not ended_ok(log) or "minimal_run.exe" not in usage:
-                    sys.exit(f"{mib} MiB: the floor's run failed")
-                runs["floor"].append(usage["minimal_run.exe"])
-            results[mib] = runs
-            os.remove(text_file)
-            os.remove(expected_file)
+                for name, exe in tools.items():
+                    usage, handling, text = from_editor(text_file, [exe, "/app=" + converter, "/upper"],
+                                                        {"PELMARIND_PHASE_LOG": win_path(phase_file)})
+                    if text != expected:
+                        sys.exit(f"{mib} MiB: the {name}'s result is not the converter's")
+                    runs[name].append(usage)
+                    phases[name].append(read_phases(phase_file) + sorted(handling.items()))
+                usage, _, _ = from_editor(text_file, [binary("minimal_run.exe"), "/windowed", win_path(text_file),
+                                                      converter, "/upper"])
+                runs["floor"].append(usage)
+            results[mib] = (runs, phases)
 
-        median = lambda values: statistics.median(values)
-        print("processor time (user + system) and peak resident size (VmHWM) of each program's own process,")
-        print(f"median of the rounds; growth: VmHWM over that of the {sizes[0]} MiB run, against the text")
-        print(f"{'text':>7} {'tool ms':>8} {'floor ms':>9} {'ratio':>6} {'tool MiB':>9} {'growth':>7} {'x text':>7}"
-              f" {'floor MiB':>10} {'growth':>7} {'x text':>7}")
-        base = results[sizes[0]]
-        base_tool_rss = median([rss for _, rss in base["tool"]]) / 1024
-        base_floor_rss = median([rss for _, rss in base["floor"]]) / 1024
-        for mib, runs in results.items():
-            tool_ms = median([cpu for cpu, _ in runs["tool"]]) * 1000
-            floor_ms = median([cpu for cpu, _ in runs["floor"]]) * 1000
-            tool_rss = median([rss for _, rss in runs["tool"]]) / 1024
-            floor_rss = median([rss for _, rss in runs["floor"]]) / 1024
-            per_text = lambda growth: f"{growth / mib:7.2f}" if mib else f"{'':7}"
-            print(f"{mib:3} MiB {tool_ms:8.0f} {floor_ms:9.0f} {tool_ms / floor_ms:6.2f} {tool_rss:9.1f}"
-                  f" {tool_rss - base_tool_rss:7.1f} {per_text(tool_rss - base_tool_rss)} {floor_rss:10.1f}"
-                  f" {floor_rss - base_floor_rss:7.1f} {per_text(floor_rss - base_floor_rss)}")
-
-        print("the tool's phases by its own clock (wall time, ms; median of the rounds):")
-        names = [name for name, _ in results[sizes[-1]]["phases"][0]]
-        print(f"{'phase':<24}" + "".join(f"{str(mib) + ' MiB':>10}" for mib in results))
-        for name in names:
-            row = f"{name:<24}"
-            for runs in results.values():
-                values = [dict(p).get(name, 0.0) for p in runs["phases"]]
-                row += f"{median(values):10.1f}"
+        median = statistics.median
+        print("processor time (user + system, ms) and peak resident size (VmHWM, MiB) of each program's own")
+        print(f"process, medians; growth: VmHWM over that of the {sizes[0]} MiB run, and that against the text")
+        names = list(tools) + ["floor"]
+        print(f"{'text':>7}" + "".join(f" {n + ' ms':>9} {'ratio':>5}" for n in tools) + f" {'floor ms':>9}"
+              + "".join(f" {n + ' MiB':>10} {'growth':>6} {'x text':>6}" for n in names))
+        base = results[sizes[0]][0]
+        for mib, (runs, _) in results.items():
+            cpu = {n: median([c for c, _ in runs[n]]) * 1000 for n in names}
+            peak = {n: median([p for _, p in runs[n]]) / 1024 for n in names}
+            row = f"{mib:3} MiB" + "".join(f" {cpu[n]:9.0f} {cpu[n] / cpu['floor']:5.2f}" for n in tools)
+            row += f" {cpu['floor']:9.0f}"
+            for n in names:
+                growth = peak[n] - median([p for _, p in base[n]]) / 1024
+                row += f" {peak[n]:10.1f} {growth:6.1f} " + (f"{growth / mib:6.2f}" if mib else f"{'':6}")
             print(row)
 
-        # The wait: the tool's processor time with the converter sleeping 3 s,
-        # less that of the same run without the sleep.
+        for name in tools:
+            print(f"the {name}'s phases by its own clock (wall time, ms, medians), and the editor's own handling"
+                  " of the text messages (its log)")
+            print(f"{'phase':<26}" + "".join(f"{str(mib) + ' MiB':>10}" for mib in results))
+            order = []
+            for _, phases in results.values():
+                for run in phases[name]:
+                    order += [p for p, _ in run if p not in order]
+            for phase in order:
+                print(f"{phase:<26}" + "".join(
+                    f"{median([dict(run).get(phase, 0.0) for run in phases[name]]):10.1f}"
+                    for _, phases in results.values()))
+
+        # The wait: the processor time with the converter sleeping 3 s, less
+        # that of the same run without the sleep.
         text_file = os.path.join(work, "small.txt")
         with open(text_file, "wb") as f:
             f.write(make_text(4096))
-        log = os.path.join(work, "log.txt")
-        growth = []
-        for _ in range(rounds):
-            slow = reaper.run(editor(text_file, log, tool + ["/delay=3000"]), env, ["pelmarind.exe"])
-            quick = reaper.run(editor(text_file, log, tool), env, ["pelmarind.exe"])
-            if "pelmarind.exe" not in slow or "pelmarind.exe" not in quick:
-                sys.exit("a run for the wait failed")
-            growth.append(slow["pelmarind.exe"][0] - quick["pelmarind.exe"][0])
-        print(f"converter sleeping 3 s: the tool's processor time grows by {median(growth) * 1000:.0f} ms"
-              f" (median of {rounds}; rounds: {', '.join(f'{g * 1000:.0f}' for g in growth)} ms)")
+        for name, exe in tools.items():
+            growth = []
+            for _ in range(rounds):
+                command = [exe, "/app=" + converter, "/upper"]
+                slow, _, _ = from_editor(text_file, command + ["/delay=3000"])
+                quick, _, _ = from_editor(text_file, command)
+                growth.append((slow[0] - quick[0]) * 1000)
+            print(f"converter sleeping 3 s: the {name}'s processor time grows by {median(growth):.0f} ms"
+                  f" (rounds: {', '.join(f'{g:.0f}' for g in growth)} ms)")
     finally:
-        for name in os.listdir(work):
-            os.remove(os.path.join(work, name))
+        for entry in os.listdir(work):
+            os.remove(os.path.join(work, entry))
         os.rmdir(work)
 
 
