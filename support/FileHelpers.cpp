@@ -6,6 +6,7 @@
 
 #include "support/Handles.h"
 #include "support/core/DateTime.h"
+#include "support/core/ScopeGuard.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
 
@@ -24,7 +25,9 @@ void SaveTextToFile(const std::string& text, const std::string& fileName) {
     }
 }
 
-std::string LoadTextFromFile(const std::string& fileName) {
+void LoadTextFromFile(const std::string& fileName, std::string& text) {
+    // Emptied on every failure: the file's bytes or nothing.
+    ScopeGuard emptyOnFailure([&] { text.clear(); });
     FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw ToolError(FormatMessageText(kCannotOpenFile, fileName));
@@ -33,15 +36,25 @@ std::string LoadTextFromFile(const std::string& fileName) {
     // into the editor instead of the user's text.
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size)) throw ToolError(FormatMessageText(kCannotOpenFile, fileName));
-    if (size.QuadPart <= 0) return {};
-    std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
+    // The read overwrites the text's bytes in place: a text of the same size
+    // is neither moved nor cleared first. One that must grow is given new
+    // storage without its old bytes being carried over.
+    const auto length = static_cast<std::size_t>(std::max<LONGLONG>(size.QuadPart, 0));
+    if (length > text.capacity()) std::string().swap(text);
+    text.resize(length);
     DWORD read = 0;
-    if (!ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) {
+    if (length != 0 && !ReadFile(file.Get(), text.data(), static_cast<DWORD>(length), &read, nullptr)) {
         throw ToolError(FormatMessageText(kCannotOpenFile, fileName));
     }
     // Only the bytes that the read delivered: a file that shrank since it was
     // sized must not bring zero bytes into the editor.
     text.resize(read);
+    emptyOnFailure.Dismiss();
+}
+
+std::string LoadTextFromFile(const std::string& fileName) {
+    std::string text;
+    LoadTextFromFile(fileName, text);
     return text;
 }
 

@@ -6,6 +6,9 @@
 // message.
 void SaveTextToFile(const std::string& text, const std::string& fileName);
 std::string LoadTextFromFile(const std::string& fileName);
+// The same into `text`, whose storage is reused (the editor's text, read back
+// in place when it is no longer needed).
+void LoadTextFromFile(const std::string& fileName, std::string& text);
 // The last-write time in local time as a date-time value; 0 when it cannot be
 // had (missing, or open elsewhere).
 double GetFileModifiedTime(const std::string& fileName);

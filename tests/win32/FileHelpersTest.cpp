@@ -29,14 +29,21 @@ TEST(FileHelpers, TextsComeBackByteForByte) {
         "\x82\xA0\x95\x5C\r\n\x1A\xFF",
         std::string(1 << 20, 'x'),
     };
+    // Read in place too, over whatever the string held before (longer,
+    // shorter, or beyond its storage).
+    std::string inPlace = "previous";
     for (const std::string& text : texts) {
         SaveTextToFile(text, file);
         EXPECT_EQ(ReadFileBytes(file), text);
         EXPECT_EQ(LoadTextFromFile(file), text);
+        LoadTextFromFile(file, inPlace);
+        EXPECT_EQ(inPlace, text);
     }
     // A shorter text replaces a longer file entirely.
     SaveTextToFile("ab", file);
     EXPECT_EQ(LoadTextFromFile(file), "ab");
+    LoadTextFromFile(file, inPlace);
+    EXPECT_EQ(inPlace, "ab");
 }
 
 TEST(FileHelpers, FailuresCarryTheUsersMessage) {
@@ -46,6 +53,9 @@ TEST(FileHelpers, FailuresCarryTheUsersMessage) {
               FormatMessageText(kCannotCreateFile, missing));
     EXPECT_EQ(ErrorOf([](const std::string& p) { LoadTextFromFile(p); }, missing),
               FormatMessageText(kCannotOpenFile, missing));
+    std::string inPlace = "old text";
+    EXPECT_THROW(LoadTextFromFile(missing, inPlace), ToolError);
+    EXPECT_EQ(inPlace, "");
     EXPECT_EQ(FormatMessageText(kCannotOpenFile, "C:\\a.txt"), "\xCC\xA7\xB2\xD9 C:\\a.txt \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1");
 
     // A file held open for writing by someone else can be neither created nor read.
