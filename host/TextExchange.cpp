@@ -78,11 +78,11 @@ void SetHostText(HWND window, const std::string& text, unsigned textKind) {
     {
         MappedView view(MapViewOfFile(section.handle.Get(), FILE_MAP_WRITE, 0, 0, 0));
         if (!view || UsableBytes(view) < size) return;
-        // The section carries the text up to its first NUL, then a NUL; the
-        // rest of the S bytes is zero.
-        const std::size_t carried = FindNul(text.data(), text.size());
-        std::memcpy(view.Bytes(), text.data(), carried);
-        std::memset(view.Bytes() + carried, 0, section.existed ? size - carried : 1);
+        // The text and a NUL fill all S bytes (an old section's included), in
+        // one pass. A text that holds a NUL is carried up to it, since the
+        // host reads up to the first NUL; the bytes after that have no meaning.
+        std::memcpy(view.Bytes(), text.data(), text.size());
+        view.Bytes()[text.size()] = '\0';
     }
     SendMessageA(window, HM_SETTEXT, textKind, static_cast<LPARAM>(size));
 }
