@@ -115,7 +115,8 @@ void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
 
     titles.Restore();
     if (form.InitialModifiedTime != 0 && GetFileModifiedTime(tempFile) != form.InitialModifiedTime) {
-        editorText = LoadTextFromFile(tempFile);
+        // Into the editor text's own storage: it is not needed any more.
+        LoadTextFromFile(tempFile, editorText);
         EndPhase("read back");
         if (SelLength != 0) SetHostSelText(HostWindow, editorText);
         else SetHostAllText(HostWindow, editorText);
