@@ -6,8 +6,8 @@ Usage: own_cost.py BUILD [--compare=EXE] [ROUNDS [MIB...]]
 
 Runs inside a Wine session (scripts/bench.sh sets one up) and starts the
 programs of the Windows build in BUILD through BUILD/wine-run. For each text
-size, ROUNDS alternating rounds (three times as many up to 1 MiB, where a run
-is short and start-up noise weighs most) of:
+size, ROUNDS rounds (three times as many up to 1 MiB, where a run is short and
+start-up noise weighs most), each in another order, of:
   tool   the stand-in editor, its text in a real EDIT control, starts
          pelmarind.exe /app=textconv.exe /upper as its Tools menu would; the
          result must be the converter's own upper-casing of the text;
@@ -33,7 +33,8 @@ editor's own handling of the text messages comes from its log.
 Last, the tool's processor time while the converter sleeps 3 s, against the
 same run without the sleep.
 
-Medians of the rounds. Figures are reported, never judged.
+Medians and bests of the rounds (on a shared machine others' load only ever
+adds). Figures are reported, never judged.
 """
 import ctypes
 import os
@@ -170,7 +171,7 @@ def main():
                 os.remove(path)
         argv = [wine_run, os.path.join(build, "bin", "standin_editor.exe"), "--text-file=" + win_path(text_file),
                 "--log=" + win_path(log), "--final=" + win_path(final), "--child-timeout-ms=1800000", "--"]
-        name = command[0].rsplit("\\", 1)[-1]
+        name = command[0].rsplit("\\", 1)[-1][:15]  # as the kernel keeps a process's name
         usage = runner.run(argv + command, dict(env, **(extra_env or {})), [name])
         ended, handling = read_editor_log(log)
         if not ended or name not in usage:
@@ -180,8 +181,17 @@ def main():
 
     tools = {"tool": binary("pelmarind.exe")}
     tools.update({f"other{i + 1}": win_path(exe) for i, exe in enumerate(compare)})
+    programs = list(tools) + ["floor"]
     results = {}
     try:
+        # A first run of each, not counted: the first start of a program
+        # after a while is the slowest.
+        warm_up = os.path.join(work, "warm-up.txt")
+        with open(warm_up, "wb") as f:
+            f.write(make_text(4096))
+        for exe in tools.values():
+            from_editor(warm_up, [exe, "/app=" + converter, "/upper"])
+        from_editor(warm_up, [binary("minimal_run.exe"), "/windowed", win_path(warm_up), converter, "/upper"])
         for mib in sizes:
             text_file = os.path.join(work, "text.txt")
             expected_file = os.path.join(work, "expected.txt")
@@ -192,46 +202,54 @@ def main():
                            check=True, env=env, stdin=subprocess.DEVNULL)
             with open(expected_file, "rb") as f:
                 expected = f.read()
-            runs = {name: [] for name in list(tools) + ["floor"]}
+            runs = {name: [] for name in programs}
             phases = {name: [] for name in tools}
-            for _ in range(rounds * 3 if mib <= 1 else rounds):
-                for name, exe in tools.items():
-                    usage, handling, text = from_editor(text_file, [exe, "/app=" + converter, "/upper"],
+            for round_ in range(rounds * 3 if mib <= 1 else rounds):
+                # Each round in another order: no program always follows the same one.
+                for name in programs[round_ % len(programs):] + programs[:round_ % len(programs)]:
+                    if name == "floor":
+                        usage, _, _ = from_editor(text_file, [binary("minimal_run.exe"), "/windowed",
+                                                              win_path(text_file), converter, "/upper"])
+                        runs[name].append(usage)
+                        continue
+                    usage, handling, text = from_editor(text_file, [tools[name], "/app=" + converter, "/upper"],
                                                         {"PELMARIND_PHASE_LOG": win_path(phase_file)})
                     if text != expected:
                         sys.exit(f"{mib} MiB: the {name}'s result is not the converter's")
                     runs[name].append(usage)
                     phases[name].append(read_phases(phase_file) + sorted(handling.items()))
-                usage, _, _ = from_editor(text_file, [binary("minimal_run.exe"), "/windowed", win_path(text_file),
-                                                      converter, "/upper"])
-                runs["floor"].append(usage)
             results[mib] = (runs, phases)
 
         median = statistics.median
-        print("processor time (user + system, ms) and peak resident size (VmHWM, MiB) of each program's own")
-        print(f"process, medians; growth: VmHWM over that of the {sizes[0]} MiB run, and that against the text")
-        names = list(tools) + ["floor"]
-        print(f"{'text':>7}" + "".join(f" {n + ' ms':>9} {'ratio':>5}" for n in tools) + f" {'floor ms':>9}"
-              + "".join(f" {n + ' MiB':>10} {'growth':>6} {'x text':>6}" for n in names))
+        print("processor time (user + system) of each program's own process, ms: median and best of the rounds;")
+        print("ratios to the floor's, of the medians and of the bests")
+        print(f"{'text':>7}" + "".join(f" {n:>14} {'ratio':>11}" for n in tools) + f" {'floor':>14}")
+        for mib, (runs, _) in results.items():
+            cpu = {n: (median([c for c, _ in runs[n]]) * 1000, min(c for c, _ in runs[n]) * 1000) for n in programs}
+            floor = cpu["floor"]
+            row = f"{mib:3} MiB"
+            for n in tools:
+                row += f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f}) {cpu[n][0] / floor[0]:5.2f} {cpu[n][1] / floor[1]:5.2f}"
+            print(row + f" {floor[0]:7.0f} ({floor[1]:4.0f})")
+
+        print(f"peak resident size (VmHWM) of each program's own process, MiB, medians; growth over the {sizes[0]} MiB"
+              " run, and that against the text")
+        print(f"{'text':>7}" + "".join(f" {n:>9} {'growth':>6} {'x text':>6}" for n in programs))
         base = results[sizes[0]][0]
         for mib, (runs, _) in results.items():
-            cpu = {n: median([c for c, _ in runs[n]]) * 1000 for n in names}
-            peak = {n: median([p for _, p in runs[n]]) / 1024 for n in names}
-            row = f"{mib:3} MiB" + "".join(f" {cpu[n]:9.0f} {cpu[n] / cpu['floor']:5.2f}" for n in tools)
-            row += f" {cpu['floor']:9.0f}"
-            for n in names:
-                growth = peak[n] - median([p for _, p in base[n]]) / 1024
-                row += f" {peak[n]:10.1f} {growth:6.1f} " + (f"{growth / mib:6.2f}" if mib else f"{'':6}")
+            row = f"{mib:3} MiB"
+            for n in programs:
+                peak = median([p for _, p in runs[n]]) / 1024
+                growth = peak - median([p for _, p in base[n]]) / 1024
+                row += f" {peak:9.1f} {growth:6.1f} " + (f"{growth / mib:6.2f}" if mib else f"{'':6}")
             print(row)
 
         for name in tools:
             print(f"the {name}'s phases by its own clock (wall time, ms, medians), and the editor's own handling"
                   " of the text messages (its log)")
             print(f"{'phase':<26}" + "".join(f"{str(mib) + ' MiB':>10}" for mib in results))
-            order = []
-            for _, phases in results.values():
-                for run in phases[name]:
-                    order += [p for p, _ in run if p not in order]
+            logged = [run for _, phases in results.values() for run in phases[name]]
+            order = [p for p, _ in max(logged, key=len)]
             for phase in order:
                 print(f"{phase:<26}" + "".join(
                     f"{median([dict(run).get(phase, 0.0) for run in phases[name]]):10.1f}"
