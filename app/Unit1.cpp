@@ -1,6 +1,7 @@
 #include "app/Unit1.h"
 
 #include <string>
+#include <utility>
 
 #include "app/ExternalToolJob.h"
 #include "app/SaveJob.h"
@@ -22,7 +23,33 @@ constexpr UINT WM_FORM_ACTIVATE = WM_APP + 0x100;
 constexpr DWORD kFormStyle = WS_POPUP;
 constexpr int kDescribedLeft = 200, kDescribedTop = 120, kDescribedWidth = 320, kDescribedHeight = 240;
 
+// The selection, or the whole text when nothing is selected (or the host
+// declines to give the selection); sets the selection length. False when the
+// text could not be taken: a transfer that failed on the tool's side, or the
+// host declining the whole text while its text-editing window says there is
+// some. Running on an empty text in its place would replace the user's
+// document with the program's output on an empty file.
+bool ReadEditorText(std::string& editorText) {
+    THostText selection = GetHostSelText(HostWindow);
+    if (selection.Result == HostReadResult::Failed) return false;
+    SelLength = static_cast<std::int32_t>(selection.Text.size());
+    if (SelLength != 0) {
+        editorText = std::move(selection.Text);
+        return true;
+    }
+    THostText whole = GetHostAllText(HostWindow);
+    if (whole.Result == HostReadResult::Failed) return false;
+    if (whole.Result == HostReadResult::Refused && whole.ReportedLength > 0) return false;
+    editorText = std::move(whole.Text);
+    return true;
+}
+
 }  // namespace
+
+void ShowWarning(const std::string& text) {
+    const HWND owner = IsWindow(HostOwnerWindow) ? HostOwnerWindow : nullptr;
+    MessageBoxA(owner, text.c_str(), kAppCaption, MB_OK | MB_ICONWARNING);
+}
 
 const TPelmarindMainForm::MessageHandler TPelmarindMainForm::kHandlers[] = {
     {WM_CREATE, &TPelmarindMainForm::OnCreate},
@@ -97,9 +124,12 @@ void TPelmarindMainForm::FormActivate(TPelmarindMainForm*) {
         MessageBoxA(nullptr, kNotStartedFromHost, kAppCaption, MB_OK | MB_ICONWARNING);
         return;
     }
-    std::string editorText = GetHostSelText(HostWindow);
-    SelLength = static_cast<std::int32_t>(editorText.size());
-    if (SelLength == 0) editorText = GetHostAllText(HostWindow);
+    // Nothing is locked, written, started or shown before the text is had.
+    std::string editorText;
+    if (!ReadEditorText(editorText)) {
+        ShowWarning(kTextNotTaken);
+        return;
+    }
     if (ChosenJob() == JobKind::SaveToFile) RunSaveJob(*this, editorText);
     else RunExternalToolJob(*this, editorText);
 }
