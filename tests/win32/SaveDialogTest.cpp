@@ -12,6 +12,8 @@
 #include "dialogs/SvDlgEx.h"
 #include "host/HostLink.h"
 #include "support/core/ScopeGuard.h"
+#include "support/SaveFilter.h"
+#include "support/Settings.h"
 #include "support/core/SaveFilterCore.h"
 #include "tests/robot/Robot.h"
 #include "tests/robot/SaveDialogRobot.h"
@@ -120,6 +122,19 @@ struct FakeDialogRun {
         record->nFileOffset = 3;
         record->Flags |= OFN_EXTENSIONDIFFERENT;
     }
+    // Confirmed, with the read-only and extension-different bits set or clear.
+    static BOOL WINAPI ConfirmedWithBits(LPOPENFILENAMEA record) {
+        Act(record);
+        record->Flags |= OFN_READONLY | OFN_EXTENSIONDIFFERENT;
+        std::strcpy(record->lpstrFile, "C:\\picked.dat");
+        return TRUE;
+    }
+    static BOOL WINAPI ConfirmedWithoutBits(LPOPENFILENAMEA record) {
+        Act(record);
+        record->Flags &= ~static_cast<DWORD>(OFN_READONLY | OFN_EXTENSIONDIFFERENT);
+        std::strcpy(record->lpstrFile, "C:\\picked.txt");
+        return TRUE;
+    }
     static BOOL WINAPI Cancelled(LPOPENFILENAMEA record) {
         Act(record);
         return FALSE;
@@ -128,6 +143,12 @@ struct FakeDialogRun {
         Act(record);
         throw std::runtime_error("system dialog failed");
     }
+};
+
+// The dialog run with a stand-in for the system function.
+class DialogWithFakeRun : public TqzSaveDialogEx {
+public:
+    using TOpenDialog::DoExecute;
 };
 
 class SaveDialog : public ::testing::Test {
@@ -213,22 +234,45 @@ TEST_F(SaveDialog, RecordHoldsTheFirst260BytesOfTheFileNameAndTheProgramsFlags) 
     EXPECT_EQ(dialog.FileName(), longName);
 }
 
+// The frame is given a known size as it shows (before the centring), so that
+// every position is a number: the screen and the work area are the virtual
+// desktop's 1024 x 768.
 TEST_F(SaveDialog, PlacementFollowsTheHandlerInsideTheWorkArea) {
+    ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
     RECT workArea{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_EQ(workArea.right, 1024);
+    ASSERT_EQ(workArea.bottom, 768);
     struct Case {
+        SIZE frame;
         bool handler;
         TPoint wanted;
+        TPoint proposed;  // the centred position: (1024 - w) div 2, (768 - h) div 3
+        TPoint placed;
     };
+    // (The platform's dialog keeps its size from one run to the next and
+    // will not shrink below it: the smaller frames come first.)
     const Case cases[] = {
-        {false, {}},
-        {true, {100, 50}},
-        {true, {-30, -20}},                                      // left of and above: kept
-        {true, {workArea.right - 10, workArea.bottom - 10}},     // pulled back
+        {{600, 420}, false, {}, {}, {212, 116}},
+        {{600, 420}, true, {100, 50}, {212, 116}, {100, 50}},
+        {{600, 420}, true, {-30, -20}, {212, 116}, {-30, -20}},  // left of and above: kept
+        {{600, 420}, true, {424, 348}, {212, 116}, {424, 348}},  // edges on the work area's: kept
+        {{600, 420}, true, {425, 349}, {212, 116}, {424, 348}},  // one pixel over: back by one
+        {{600, 420}, true, {1014, 758}, {212, 116}, {424, 348}},
+        // Wider and taller than the screen: the divisions truncate toward 0
+        // (-5 div 2 is -2, -2 div 3 is 0). Without a handler nothing is
+        // fitted (a fit would give -5, -2); with one the right and bottom
+        // edges land on the work area's and the frame sticks out left and up.
+        {{1029, 770}, false, {}, {}, {-2, 0}},
+        {{1029, 770}, true, {0, 0}, {-2, 0}, {-5, -2}},
     };
     for (const Case& c : cases) {
         TqzSaveDialogEx dialog;
+        dialog.OnShow = [&](TCommonDialog* sender) {
+            SetWindowPos(GetParent(sender->Handle()), nullptr, 0, 0, c.frame.cx, c.frame.cy,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        };
         TPoint proposed{-1, -1};
         if (c.handler) {
             dialog.OnQueryDlgPos = [&](TCommonDialog* sender, TPoint& pt) {
@@ -242,15 +286,10 @@ TEST_F(SaveDialog, PlacementFollowsTheHandlerInsideTheWorkArea) {
             rect = SettledRect(frame);
             CancelSaveDialog(frame);
         });
-        const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-        const TPoint centred{(screenW - w) / 2, (screenH - h) / 3};
-        TPoint expected = c.handler ? c.wanted : centred;
-        if (expected.X + w > workArea.right) expected.X = workArea.right - w;
-        if (expected.Y + h > workArea.bottom) expected.Y = workArea.bottom - h;
-        EXPECT_EQ(rect.left, expected.X) << c.wanted.X;
-        EXPECT_EQ(rect.top, expected.Y) << c.wanted.Y;
+        EXPECT_EQ(rect.left, c.placed.X) << c.frame.cx << " " << c.wanted.X;
+        EXPECT_EQ(rect.top, c.placed.Y) << c.frame.cy << " " << c.wanted.Y;
         if (c.handler) {
-            EXPECT_EQ(proposed, centred);
+            EXPECT_EQ(proposed, c.proposed) << c.frame.cx << " " << c.wanted.X;
         }
     }
 }
@@ -336,6 +375,29 @@ TEST(SaveDialogRecord, LargeRecordOnThisPlatformWithThe76BytesCopiedBackAfterCan
     }
 }
 
+// A confirmed run takes the name, the filter index and both option bits from
+// the returned record, setting them as well as clearing them.
+TEST(SaveDialogRecord, ExecuteTakesTheResultsAndBothOptionBitsFromTheRecord) {
+    DialogWithFakeRun dialog;
+    dialog.SetFilterIndex(2);
+    const TOpenOptions base = ofHideReadOnly | ofEnableSizing;
+    ASSERT_EQ(dialog.Options(), base);
+    using Run = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    struct Case { Run run; const char* name; TOpenOptions options; };
+    const Case cases[] = {
+        {&FakeDialogRun::ConfirmedWithBits, "C:\\picked.dat", base | ofReadOnly | ofExtensionDifferent},
+        {&FakeDialogRun::ConfirmedWithoutBits, "C:\\picked.txt", base},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(dialog.DoExecute(c.run));
+        EXPECT_EQ(dialog.FileName(), c.name);
+        EXPECT_EQ(dialog.FilterIndex(), 9);
+        EXPECT_EQ(dialog.Options(), c.options) << c.name;
+        // The option taken back goes into the next run's record.
+        EXPECT_EQ(FakeDialogRun::seen.Flags & OFN_READONLY, c.run == &FakeDialogRun::ConfirmedWithBits ? 0u : OFN_READONLY);
+    }
+}
+
 TEST(SaveDialogRecord, WindowsAreEnabledAndTheActiveOneRestoredOnEveryPath) {
     HWND own = VisiblePopup("own");
     HWND hidden = CreateWindowExA(0, "STATIC", "hidden", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
@@ -381,8 +443,9 @@ TEST_F(SaveDialog, ShowThenCentringThenPlacementWithTheHookWindowHeldMeanwhile) 
         steps.push_back("show");
         hookAtShow = sender->Handle();
         frameAtShow = GetParent(hookAtShow);
-        // Moved away: only a centring after the show brings it back.
-        SetWindowPos(frameAtShow, nullptr, 3, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Moved away (and given a known size): only a centring after the show
+        // brings it back.
+        SetWindowPos(frameAtShow, nullptr, 3, 7, 600, 420, SWP_NOZORDER | SWP_NOACTIVATE);
     };
     dialog.OnQueryDlgPos = [&](TCommonDialog*, TPoint& pt) {
         steps.push_back("query");
@@ -403,10 +466,9 @@ TEST_F(SaveDialog, ShowThenCentringThenPlacementWithTheHookWindowHeldMeanwhile) 
     }));
     EXPECT_EQ(steps, (std::vector<std::string>{"show", "query", "close"}));
     EXPECT_EQ(frameAtShow, frame);
-    const int w = atQuery.right - atQuery.left, h = atQuery.bottom - atQuery.top;
-    const TPoint centred{(GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 3};
-    EXPECT_EQ((TPoint{atQuery.left, atQuery.top}), centred);
-    EXPECT_EQ(proposed, centred);
+    // Centred on the 1024 x 768 screen: (1024 - 600) div 2, (768 - 420) div 3.
+    EXPECT_EQ((TPoint{atQuery.left, atQuery.top}), (TPoint{212, 116}));
+    EXPECT_EQ(proposed, (TPoint{212, 116}));
     EXPECT_EQ(placed.left, 20);
     EXPECT_EQ(placed.top, 30);
     // The hook window is let go when it is destroyed.
@@ -443,4 +505,20 @@ TEST_F(SaveDialog, AnErrorInAHandlerCancelsTheDialogAndIsRaisedAfterIt) {
     EXPECT_EQ(dialog.Handle(), nullptr);
     EXPECT_EQ(dialog.FileName(), "kept");
     EXPECT_TRUE(TopLevelWindowsOf(GetCurrentProcessId(), "#32770").empty());
+}
+
+
+// The start folder is set only when DefDirOn is on, whatever DefDir holds.
+TEST(SaveDialogSetup, StartFolderOnlyWithDefDirOn) {
+    TempDir dir;
+    struct Case { bool defDirOn; std::string initialDir; };
+    const Case cases[] = {{false, ""}, {true, dir.Path().substr(0, dir.Path().size() - 1)}};
+    for (const Case& c : cases) {
+        AppIni.DefDir = dir.Path();
+        AppIni.DefDirOn = c.defDirOn;
+        TqzSaveDialogEx dialog;
+        SetupSaveDialog(dialog);
+        AppIni = TAppIni{};
+        EXPECT_EQ(dialog.InitialDir(), c.initialDir) << c.defDirOn;
+    }
 }
