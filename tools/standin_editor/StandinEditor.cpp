@@ -123,6 +123,8 @@ private:
     bool running_ = false;
     bool closedWhileRunning_ = false;
     bool staleAtLockHeld_ = false;
+    bool locked_ = false;
+    DWORD lockedAt_ = 0;
     std::string lastSample_;
 };
 
@@ -447,11 +449,13 @@ void Standin::RunCommand(const std::string& command) {
               Field("foreground", static_cast<long long>(GetForegroundWindow() == main_)));
     lastSample_.clear();
     const DWORD deadline = GetTickCount() + options_.childTimeoutMs;
-    const DWORD closeAt = GetTickCount() + static_cast<DWORD>(std::max(options_.closeAfterMs, 0L));
     bool quit = false;
     while (true) {
         if (!closedWhileRunning_) Sample("state", true);
-        if (options_.closeAfterMs >= 0 && !closedWhileRunning_ && static_cast<LONG>(GetTickCount() - closeAt) >= 0) {
+        // Counted from the lock: by then the tool has read the text, however
+        // long its start took.
+        if (options_.closeAfterMs >= 0 && locked_ && !closedWhileRunning_ &&
+            GetTickCount() - lockedAt_ >= static_cast<DWORD>(options_.closeAfterMs)) {
             CloseWhileRunning();
         }
         const DWORD wait = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, kSampleMs, QS_ALLINPUT);
@@ -559,6 +563,10 @@ LRESULT Standin::MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         // Misbehaviours, when the tool locks the editor: grab its temporary
         // file so that the tool cannot write it; leave a section too small
         // for the write-back.
+        if (running_ && !locked_) {
+            locked_ = true;
+            lockedAt_ = GetTickCount();
+        }
         if (!options_.holdTempIn.empty() && heldTemp_.empty()) HoldTemporaryFiles();
         if (options_.staleSectionAtLock != 0 && !staleAtLockHeld_) {
             staleAtLockHeld_ = true;
