@@ -21,24 +21,24 @@ namespace {
 // malformed file fails the test instead of reading past the bytes.
 class PeFile {
 public:
-    explicit PeFile(std::string bytes) : bytes_(std::move(bytes)) {
-        const auto* dos = At<IMAGE_DOS_HEADER>(0);
+    explicit PeFile(const std::string& bytes) : bytes_(bytes.begin(), bytes.end()) {
+        const auto dos = At<IMAGE_DOS_HEADER>(0);
         if (!dos || dos->e_magic != IMAGE_DOS_SIGNATURE) return;
         nt_ = At<IMAGE_NT_HEADERS32>(static_cast<std::size_t>(dos->e_lfanew));
         if (!nt_ || nt_->Signature != IMAGE_NT_SIGNATURE) {
-            nt_ = nullptr;
+            nt_.reset();
             return;
         }
         const std::size_t first = static_cast<std::size_t>(dos->e_lfanew) + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
                                   nt_->FileHeader.SizeOfOptionalHeader;
         for (WORD i = 0; i < nt_->FileHeader.NumberOfSections; ++i) {
-            if (const auto* section = At<IMAGE_SECTION_HEADER>(first + i * sizeof(IMAGE_SECTION_HEADER))) {
+            if (const auto section = At<IMAGE_SECTION_HEADER>(first + i * sizeof(IMAGE_SECTION_HEADER))) {
                 sections_.push_back(*section);
             }
         }
     }
 
-    const IMAGE_NT_HEADERS32* Headers() const { return nt_; }
+    const std::optional<IMAGE_NT_HEADERS32>& Headers() const { return nt_; }
     bool IsPe32() const { return nt_ && nt_->OptionalHeader.Magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC; }
 
     // Names of the DLLs in the import directory, as written.
@@ -46,7 +46,7 @@ public:
         std::vector<std::string> names;
         auto offset = DirectoryOffset(IMAGE_DIRECTORY_ENTRY_IMPORT);
         for (; offset; *offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-            const auto* entry = At<IMAGE_IMPORT_DESCRIPTOR>(*offset);
+            const auto entry = At<IMAGE_IMPORT_DESCRIPTOR>(*offset);
             if (!entry || entry->Name == 0) break;
             names.push_back(StringAt(entry->Name));
         }
@@ -62,17 +62,21 @@ public:
             level = ResourceEntry(*root, *level, wanted);
             if (!level) return std::nullopt;
         }
-        const auto* data = At<IMAGE_RESOURCE_DATA_ENTRY>(*level);
+        const auto data = At<IMAGE_RESOURCE_DATA_ENTRY>(*level);
         const auto start = data ? FileOffset(data->OffsetToData) : std::nullopt;
         if (!start || *start + data->Size > bytes_.size()) return std::nullopt;
-        return bytes_.substr(*start, data->Size);
+        return std::string(bytes_.data() + *start, data->Size);
     }
 
 private:
+    // A copy of the record at the offset (the file's records need not be
+    // aligned), or none where it would run past the bytes.
     template <class T>
-    const T* At(std::size_t offset) const {
-        if (offset > bytes_.size() || bytes_.size() - offset < sizeof(T)) return nullptr;
-        return reinterpret_cast<const T*>(bytes_.data() + offset);
+    std::optional<T> At(std::size_t offset) const {
+        if (offset > bytes_.size() || bytes_.size() - offset < sizeof(T)) return std::nullopt;
+        T record;
+        std::memcpy(&record, bytes_.data() + offset, sizeof record);
+        return record;
     }
 
     std::optional<std::size_t> FileOffset(DWORD rva) const {
@@ -94,17 +98,17 @@ private:
     std::string StringAt(DWORD rva) const {
         const auto offset = FileOffset(rva);
         if (!offset || *offset >= bytes_.size()) return {};
-        return std::string(bytes_.c_str() + *offset, strnlen(bytes_.c_str() + *offset, bytes_.size() - *offset));
+        return std::string(bytes_.data() + *offset, strnlen(bytes_.data() + *offset, bytes_.size() - *offset));
     }
 
     // The entry of a resource directory with the given id (any, when none is
     // given): the offset of the directory or data entry it leads to.
     std::optional<std::size_t> ResourceEntry(std::size_t root, std::size_t directory, std::optional<WORD> id) const {
-        const auto* dir = At<IMAGE_RESOURCE_DIRECTORY>(directory);
+        const auto dir = At<IMAGE_RESOURCE_DIRECTORY>(directory);
         if (!dir) return std::nullopt;
         const int count = dir->NumberOfNamedEntries + dir->NumberOfIdEntries;
         for (int i = 0; i < count; ++i) {
-            const auto* entry = At<IMAGE_RESOURCE_DIRECTORY_ENTRY>(directory + sizeof(IMAGE_RESOURCE_DIRECTORY) +
+            const auto entry = At<IMAGE_RESOURCE_DIRECTORY_ENTRY>(directory + sizeof(IMAGE_RESOURCE_DIRECTORY) +
                                                                     i * sizeof(IMAGE_RESOURCE_DIRECTORY_ENTRY));
             if (!entry) return std::nullopt;
             if (id && (entry->NameIsString || entry->Id != *id)) continue;
@@ -113,8 +117,8 @@ private:
         return std::nullopt;
     }
 
-    std::string bytes_;
-    const IMAGE_NT_HEADERS32* nt_ = nullptr;
+    std::vector<char> bytes_;
+    std::optional<IMAGE_NT_HEADERS32> nt_;
     std::vector<IMAGE_SECTION_HEADER> sections_;
 };
 
@@ -136,7 +140,7 @@ TEST(ShippedProgram, IsA32BitWindowsProgramThatImportsOnlySystemDlls) {
         const std::string path = std::string(PELMARIND_SHIPPED_BIN_DIR) + c.name;
         ASSERT_TRUE(FileExists(path)) << path;
         const PeFile file(ReadFileBytes(path));
-        ASSERT_NE(file.Headers(), nullptr);
+        ASSERT_TRUE(file.Headers().has_value());
         EXPECT_EQ(file.Headers()->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
         EXPECT_TRUE(file.IsPe32());
         EXPECT_EQ(file.Headers()->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
