@@ -157,3 +157,45 @@ TEST(ShippedProgram, IsA32BitWindowsProgramThatImportsOnlySystemDlls) {
         }
     }
 }
+
+TEST(ShippedProgram, CarriesItsVersionInJapanese) {
+    struct Case { std::string name, description; };
+    for (const Case& c : {Case{"pelmarind", "Zorvaneのテキストを外部プログラムで変換・ファイルに保存するツール"},
+                          Case{"textconv", "Pelmarind 用 変換プログラムの例"}}) {
+        const std::string& name = c.name;
+        SCOPED_TRACE(name);
+        const std::string path = std::string(PELMARIND_SHIPPED_BIN_DIR) + name + ".exe";
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+        ASSERT_GT(size, 0u);
+        std::vector<char> info(size);
+        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+        const auto value = [&](const std::string& key) -> std::string {
+            void* text = nullptr;
+            UINT length = 0;
+            if (!VerQueryValueA(info.data(), ("\\StringFileInfo\\041103a4\\" + key).c_str(), &text, &length)) return "(none)";
+            return std::string(static_cast<const char*>(text), strnlen(static_cast<const char*>(text), length));
+        };
+        EXPECT_EQ(value("FileVersion"), PELMARIND_VERSION);
+        EXPECT_EQ(value("ProductVersion"), PELMARIND_VERSION);
+        EXPECT_EQ(value("ProductName"), "Pelmarind");
+        EXPECT_EQ(value("OriginalFilename"), name + ".exe");
+        EXPECT_EQ(value("FileDescription"), c.description);
+
+        void* translation = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &translation, &length));
+        ASSERT_EQ(length, 4u);
+        const WORD* pair = static_cast<const WORD*>(translation);
+        EXPECT_EQ(pair[0], 0x0411);  // Japanese
+        EXPECT_EQ(pair[1], 932);
+
+        void* fixed = nullptr;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &fixed, &length));
+        const auto* numbers = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+        const std::string dotted = std::to_string(HIWORD(numbers->dwFileVersionMS)) + "." +
+                                   std::to_string(LOWORD(numbers->dwFileVersionMS)) + "." +
+                                   std::to_string(HIWORD(numbers->dwFileVersionLS));
+        EXPECT_EQ(dotted, PELMARIND_VERSION);
+    }
+}
