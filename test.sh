@@ -39,6 +39,10 @@ ctest --test-dir "$WIN_BUILD" --output-on-failure --timeout 300
 stop_wine_session
 stage_done "tests under Wine ($FLAVOUR)"
 
+echo "== release archive: two clean builds of the shipped programs, compared"
+"$ROOT/scripts/package.sh" --check
+stage_done "release archive, two clean builds compared"
+
 if [ "$FLAVOUR" = win64 ]; then
     echo "== the 32-bit build's end-to-end suite in a virtual machine"
     "$ROOT/scripts/vm-e2e.sh"
