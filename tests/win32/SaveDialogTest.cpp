@@ -229,7 +229,7 @@ TEST_F(SaveDialog, RecordHoldsTheFirst260BytesOfTheFileNameAndTheProgramsFlags) 
     EXPECT_EQ(dialog.seenDefExt, "txt");
     EXPECT_EQ(dialog.seenFilter, "A|*.a|B|*.b|");
     EXPECT_EQ(dialog.seen.nFilterIndex, 1u);
-    EXPECT_EQ(dialog.seen.lStructSize, 88u);  // the platform reports a version of 5 or more
+    EXPECT_EQ(dialog.seen.lStructSize, kLargeDialogRecordSize);  // the platform reports a version of 5 or more
     EXPECT_EQ(dialog.seen.lCustData, 0);
     EXPECT_EQ(dialog.FileName(), longName);
 }
@@ -337,17 +337,29 @@ TEST_F(SaveDialog, StartsInTheInitialDirAndAddsTheDefaultExtension) {
     }
 }
 
-TEST(SaveDialogRecord, LargeRecordOnThisPlatformWithThe76BytesCopiedBackAfterCancelAndError) {
+// The record sizes come from the platform's headers; these are this build's.
+TEST(SaveDialogRecord, SizesOfThisBuild) {
+#if defined(__i386__) || defined(_M_IX86)
+    const DWORD expected[] = {76, 88, 68};  // the shipped 32-bit program
+#else
+    const DWORD expected[] = {136, 152, 104};  // the x86-64 test build
+#endif
+    EXPECT_EQ(kDialogRecordSize, expected[0]);
+    EXPECT_EQ(kLargeDialogRecordSize, expected[1]);
+    EXPECT_EQ(sizeof(STARTUPINFOA), expected[2]);
+}
+
+TEST(SaveDialogRecord, LargeRecordOnThisPlatformWithTheSmallRecordCopiedBackAfterCancelAndError) {
     const TPlatformVersion& version = PlatformVersion();
-    // Under Wine the platform reports 6.1 (Windows 7): the 88-byte record.
-    ASSERT_EQ(DialogRecordSize(version.PlatformId, version.MajorVersion, version.MinorVersion), 88u);
+    // Under Wine the platform reports 6.1 (Windows 7): the large record.
+    ASSERT_TRUE(UsesLargeDialogRecord(version.PlatformId, version.MajorVersion, version.MinorVersion));
     using Run = BOOL(WINAPI*)(LPOPENFILENAMEA);
     for (const Run run : {Run{&FakeDialogRun::Cancelled}, Run{&FakeDialogRun::Throwing}}) {
         TqzSaveDialogEx dialog;
         OPENFILENAMEA record{};
-        record.lStructSize = 76;
+        record.lStructSize = kDialogRecordSize;
         record.nFilterIndex = 2;
-        // Beyond the 76 bytes the caller's record is not the system's to touch.
+        // Beyond the small record the caller's record is not the system's to touch.
         record.pvReserved = reinterpret_cast<void*>(0x1234);
         record.dwReserved = 0x55;
         record.FlagsEx = 0x66;
@@ -359,13 +371,13 @@ TEST(SaveDialogRecord, LargeRecordOnThisPlatformWithThe76BytesCopiedBackAfterCan
             threw = true;
         }
         EXPECT_EQ(threw, run == &FakeDialogRun::Throwing);
-        EXPECT_EQ(FakeDialogRun::seen.lStructSize, 88u);
+        EXPECT_EQ(FakeDialogRun::seen.lStructSize, kLargeDialogRecordSize);
         EXPECT_EQ(FakeDialogRun::seen.nFilterIndex, 2u);
         EXPECT_EQ(FakeDialogRun::seen.pvReserved, nullptr);
         EXPECT_EQ(FakeDialogRun::seen.dwReserved, 0u);
         EXPECT_EQ(FakeDialogRun::seen.FlagsEx, 0u);
         // The results come back whether the run was confirmed or not.
-        EXPECT_EQ(record.lStructSize, 88u);
+        EXPECT_EQ(record.lStructSize, kLargeDialogRecordSize);
         EXPECT_EQ(record.nFilterIndex, 9u);
         EXPECT_EQ(record.nFileOffset, 3u);
         EXPECT_NE(record.Flags & OFN_EXTENSIONDIFFERENT, 0u);
@@ -416,7 +428,7 @@ TEST(SaveDialogRecord, WindowsAreEnabledAndTheActiveOneRestoredOnEveryPath) {
         FakeDialogRun::takeActivation = true;
         TSaveDialog dialog;
         OPENFILENAMEA record{};
-        record.lStructSize = 76;
+        record.lStructSize = kDialogRecordSize;
         try {
             dialog.RunSystemDialog(run, record);
         } catch (const std::runtime_error&) {
@@ -429,7 +441,7 @@ TEST(SaveDialogRecord, WindowsAreEnabledAndTheActiveOneRestoredOnEveryPath) {
         EXPECT_FALSE(IsWindowEnabled(alreadyDisabled));  // not the dialog's to enable
         EXPECT_EQ(GetActiveWindow(), own);
         // The family's own run hands the record over as it is.
-        EXPECT_EQ(FakeDialogRun::seen.lStructSize, 76u);
+        EXPECT_EQ(FakeDialogRun::seen.lStructSize, kDialogRecordSize);
     }
 }
 
