@@ -231,6 +231,11 @@ TEST(SaveJob, AFileThatCannotBeCreatedShowsTheErrorAndTheToolEnds) {
 // tool): the dialog runs on the 76-byte record as it is, which the platform
 // answers with a plain edit control for the name, and the file is written.
 TEST(SaveJob, OnAnOlderPlatformTheDialogRunsOnTheSmallRecord) {
+#if !defined(__i386__) && !defined(_M_IX86)
+    // Those platforms run 32-bit programs only, and Wine reports no such
+    // version to a 64-bit one: the shipped 32-bit program is tested here.
+    GTEST_SKIP() << "the older platforms run 32-bit programs only";
+#endif
     ScopedReportedVersion nt4("nt40");
     const std::string text = "older platform";
     SaveRun run(text, "", {"--mode-reply=1"});
