@@ -18,6 +18,11 @@ inline constexpr char kCannotCreateFile[] = "ﾌｧｲﾙ %s を作成できま�
 inline constexpr char kCannotOpenFile[] = "ﾌｧｲﾙ %s は開けません";
 inline constexpr char kStreamWriteError[] = "ｽﾄﾘｰﾑへの書き込みｴﾗｰ";
 
+// Every message the tool can show, each of which the user's guide explains.
+inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTaken,    kTempFileFailed,
+                                                kLaunchFailedSuffix, kResultKept,      kCannotCreateFile,
+                                                kCannotOpenFile,     kStreamWriteError};
+
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";
 inline constexpr char kFilterUserMiddle[] = ")|";
