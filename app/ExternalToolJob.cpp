@@ -6,12 +6,12 @@
 
 #include "app/Unit1.h"
 #include "host/HostLink.h"
-#include "support/CodePageWin32.h"
+#include "base/CodePageWin32.h"
 #include "support/FileHelpers.h"
 #include "support/Launcher.h"
 #include "support/Switches.h"
 #include "support/core/PathText.h"
-#include "support/core/ScopeGuard.h"
+#include "base/core/ScopeGuard.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
 

@@ -7,7 +7,7 @@
 #include "app/SaveJob.h"
 #include "host/HostLink.h"
 #include "support/Switches.h"
-#include "support/core/ScopeGuard.h"
+#include "base/core/ScopeGuard.h"
 #include "support/core/Texts.h"
 
 std::int32_t SelLength = 0;

@@ -3,7 +3,7 @@
 #include "app/Forms.h"
 #include "app/Unit1.h"
 #include "host/HostLink.h"
-#include "support/CodePageWin32.h"
+#include "base/CodePageWin32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The host is captured before the tool creates or shows any window: the

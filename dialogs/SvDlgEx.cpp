@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "host/HostLink.h"
-#include "support/CodePageWin32.h"
-#include "support/core/ScopeGuard.h"
+#include "base/CodePageWin32.h"
+#include "base/core/ScopeGuard.h"
 
 #if defined(__i386__) || defined(_M_IX86)
 static_assert(kDialogRecordSize == 76 && kLargeDialogRecordSize == 88, "the 32-bit program's dialog records");

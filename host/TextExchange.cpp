@@ -2,7 +2,7 @@
 
 #include "host/HostLink.h"
 #include "host/core/ByteScan.h"
-#include "support/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "support/Handles.h"
+#include "base/Handles.h"
 #include "support/core/DateTime.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "support/CodePageWin32.h"
-#include "support/Handles.h"
+#include "base/CodePageWin32.h"
+#include "base/Handles.h"
 #include "support/core/InterpreterCommand.h"
 
 namespace {

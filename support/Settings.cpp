@@ -4,8 +4,8 @@
 #include <shlobj.h>
 
 #include "host/HostLink.h"
-#include "support/CodePageWin32.h"
-#include "support/core/ScopeGuard.h"
+#include "base/CodePageWin32.h"
+#include "base/core/ScopeGuard.h"
 
 TAppIni AppIni;
 

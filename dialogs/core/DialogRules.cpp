@@ -1,7 +1,5 @@
 #include "dialogs/core/DialogRules.h"
 
-#include "support/core/SaveFilterCore.h"
-
 bool UsesLargeDialogRecord(std::uint32_t platformId, std::uint32_t majorVersion, std::uint32_t minorVersion) {
     return majorVersion >= 5 || (platformId == kPlatformWin32Windows && minorVersion == 90);
 }

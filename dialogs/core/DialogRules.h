@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 
 // The arithmetic and byte rules of the Save dialog component, free of the
 // platform.

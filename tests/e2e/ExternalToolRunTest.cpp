@@ -5,7 +5,7 @@
 
 #include <regex>
 
-#include "support/CodePageWin32.h"
+#include "base/CodePageWin32.h"
 #include "support/FileHelpers.h"
 #include "support/core/PathText.h"
 #include "support/core/Texts.h"

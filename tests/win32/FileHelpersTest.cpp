@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "support/FileHelpers.h"
-#include "support/core/ScopeGuard.h"
+#include "base/core/ScopeGuard.h"
 #include "support/core/DateTime.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"

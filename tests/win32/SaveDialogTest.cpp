@@ -11,7 +11,7 @@
 
 #include "dialogs/SvDlgEx.h"
 #include "host/HostLink.h"
-#include "support/core/ScopeGuard.h"
+#include "base/core/ScopeGuard.h"
 #include "support/SaveFilter.h"
 #include "support/Settings.h"
 #include "support/core/SaveFilterCore.h"

@@ -13,8 +13,8 @@
 
 #include "StandinOptions.h"
 #include "host/core/HostProtocol.h"
-#include "support/Handles.h"
-#include "support/core/ScopeGuard.h"
+#include "base/Handles.h"
+#include "base/core/ScopeGuard.h"
 
 namespace {
 
