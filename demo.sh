@@ -7,8 +7,9 @@ set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 
 ensure_deps
+choose_flavour
 wine_environment
-build_win32
+build_windows
 start_wine_session
 
 DEMO=$BUILD/demo

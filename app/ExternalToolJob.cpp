@@ -6,14 +6,15 @@
 
 #include "app/Unit1.h"
 #include "host/HostLink.h"
-#include "support/CodePageWin32.h"
+#include "base/CodePageWin32.h"
 #include "support/FileHelpers.h"
 #include "support/Launcher.h"
 #include "support/PhaseLog.h"
 #include "support/Switches.h"
 #include "support/core/PathText.h"
-#include "support/core/ScopeGuard.h"
+#include "base/core/ScopeGuard.h"
 #include "support/core/Texts.h"
+#include "support/core/ToolError.h"
 
 namespace {
 
@@ -28,14 +29,17 @@ std::string WindowTitle(HWND window) {
 }
 
 // The host's two titles while it is locked: prefixed on construction, set
-// back by Restore or, at the latest, on destruction.
+// back by Restore or, at the latest, on destruction. Both are read before
+// either is set: a host that copies its main window's title onto its owner
+// window would otherwise have the owner's title saved with the prefix in it.
 class LockedTitles {
 public:
     LockedTitles() {
         for (Saved& s : saved_) {
-            if (s.window == nullptr) continue;
-            s.title = WindowTitle(s.window);
-            SetWindowTextA(s.window, LockedTitle(s.title, SystemCodePage()).c_str());
+            if (s.window != nullptr) s.title = WindowTitle(s.window);
+        }
+        for (const Saved& s : saved_) {
+            if (s.window != nullptr) SetWindowTextA(s.window, LockedTitle(s.title, SystemCodePage()).c_str());
         }
     }
     LockedTitles(const LockedTitles&) = delete;
@@ -69,8 +73,6 @@ std::string CreateTempFile() {
     return name;
 }
 
-void ShowWarning(const std::string& text) { MessageBoxA(HostOwnerWindow, text.c_str(), kAppCaption, MB_OK | MB_ICONWARNING); }
-
 }  // namespace
 
 void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
@@ -89,11 +91,13 @@ void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
         if (MoveFileA(tempFile.c_str(), renamed.c_str())) tempFile = renamed;
     }
 
-    // The lock. Whatever happens from here, the file goes, the owner window is
-    // enabled again and the host comes to the front.
+    // The lock. Whatever happens from here, the file goes (unless it holds a
+    // result that could not be put back), the owner window is enabled again
+    // and the host comes to the front.
+    bool keepTempFile = false;
     EnableWindow(HostOwnerWindow, FALSE);
     ScopeGuard unlock([&] {
-        DeleteFileA(tempFile.c_str());
+        if (!keepTempFile) DeleteFileA(tempFile.c_str());
         EnableWindow(HostOwnerWindow, TRUE);
         BringHostToFront(HostWindow);
     });
@@ -118,8 +122,14 @@ void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
         // Into the editor text's own storage: it is not needed any more.
         LoadTextFromFile(tempFile, editorText);
         EndPhase("read back");
-        if (SelLength != 0) SetHostSelText(HostWindow, editorText);
-        else SetHostAllText(HostWindow, editorText);
+        const bool handedOver =
+            SelLength != 0 ? SetHostSelText(HostWindow, editorText) : SetHostAllText(HostWindow, editorText);
         EndPhase("write-back");
+        // The editor has gone (closed while the program ran) or the section
+        // could not carry the result: the file is all that is left of it.
+        if (!handedOver) {
+            keepTempFile = true;
+            ShowWarning(FormatMessageText(kResultKept, tempFile));
+        }
     }
 }

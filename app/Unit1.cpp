@@ -1,13 +1,14 @@
 #include "app/Unit1.h"
 
 #include <string>
+#include <utility>
 
 #include "app/ExternalToolJob.h"
 #include "app/SaveJob.h"
 #include "host/HostLink.h"
 #include "support/PhaseLog.h"
 #include "support/Switches.h"
-#include "support/core/ScopeGuard.h"
+#include "base/core/ScopeGuard.h"
 #include "support/core/Texts.h"
 
 std::int32_t SelLength = 0;
@@ -23,7 +24,35 @@ constexpr UINT WM_FORM_ACTIVATE = WM_APP + 0x100;
 constexpr DWORD kFormStyle = WS_POPUP;
 constexpr int kDescribedLeft = 200, kDescribedTop = 120, kDescribedWidth = 320, kDescribedHeight = 240;
 
+// The selection, or the whole text when nothing is selected (or the host
+// declines to give the selection); sets the selection length. False when the
+// text could not be taken: a transfer that failed on the tool's side, or the
+// host declining the whole text while its text-editing window says there is
+// some. Running on an empty text in its place would replace the user's
+// document with the program's output on an empty file.
+bool ReadEditorText(std::string& editorText) {
+    THostText selection = GetHostSelText(HostWindow);
+    EndPhase("selection read");
+    if (selection.Result == HostReadResult::Failed) return false;
+    SelLength = static_cast<std::int32_t>(selection.Text.size());
+    if (SelLength != 0) {
+        editorText = std::move(selection.Text);
+        return true;
+    }
+    THostText whole = GetHostAllText(HostWindow);
+    EndPhase("whole-text read");
+    if (whole.Result == HostReadResult::Failed) return false;
+    if (whole.Result == HostReadResult::Refused && whole.ReportedLength > 0) return false;
+    editorText = std::move(whole.Text);
+    return true;
+}
+
 }  // namespace
+
+void ShowWarning(const std::string& text) {
+    const HWND owner = IsWindow(HostOwnerWindow) ? HostOwnerWindow : nullptr;
+    MessageBoxA(owner, text.c_str(), kAppCaption, MB_OK | MB_ICONWARNING);
+}
 
 const TPelmarindMainForm::MessageHandler TPelmarindMainForm::kHandlers[] = {
     {WM_CREATE, &TPelmarindMainForm::OnCreate},
@@ -99,12 +128,11 @@ void TPelmarindMainForm::FormActivate(TPelmarindMainForm*) {
         return;
     }
     EndPhase("start-up");
-    std::string editorText = GetHostSelText(HostWindow);
-    EndPhase("selection read");
-    SelLength = static_cast<std::int32_t>(editorText.size());
-    if (SelLength == 0) {
-        editorText = GetHostAllText(HostWindow);
-        EndPhase("whole-text read");
+    // Nothing is locked, written, started or shown before the text is had.
+    std::string editorText;
+    if (!ReadEditorText(editorText)) {
+        ShowWarning(kTextNotTaken);
+        return;
     }
     if (ChosenJob() == JobKind::SaveToFile) RunSaveJob(*this, editorText);
     else RunExternalToolJob(*this, editorText);

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "app/Forms.h"
 #include "dialogs/SvDlgEx.h"
@@ -9,6 +10,11 @@
 // The length in bytes of the selection read at the start of the job; 0 when
 // the selection was empty and the whole text was read instead.
 extern std::int32_t SelLength;
+
+// The driver's warning box: caption "Pelmarind", the exclamation icon, owned
+// by the host's owner window (by none once that window is gone: the box
+// would not show at all with an owner that no longer exists).
+void ShowWarning(const std::string& text);
 
 // The tool's main window: borderless, empty and off-screen. It exists so that
 // the message loop runs and so that its activation starts the job.

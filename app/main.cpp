@@ -3,7 +3,7 @@
 #include "app/Forms.h"
 #include "app/Unit1.h"
 #include "host/HostLink.h"
-#include "support/CodePageWin32.h"
+#include "base/CodePageWin32.h"
 #include "support/PhaseLog.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "host/HostLink.h"
-#include "support/CodePageWin32.h"
-#include "support/Handles.h"
-#include "support/core/ScopeGuard.h"
+#include "base/CodePageWin32.h"
+#include "base/Handles.h"
+#include "base/core/ScopeGuard.h"
 
-static_assert(offsetof(OPENFILENAMEA, pvReserved) == kDialogRecordSize, "76-byte dialog record");
-static_assert(sizeof(OPENFILENAMEA) == kLargeDialogRecordSize, "88-byte dialog record");
+#if defined(__i386__) || defined(_M_IX86)
+static_assert(kDialogRecordSize == 76 && kLargeDialogRecordSize == 88, "the 32-bit program's dialog records");
+#endif
 
 namespace {
 
@@ -297,7 +298,7 @@ void TqzSaveDialogEx::DefaultHandler(TMessage& message) {
 
 BOOL TqzSaveDialogEx::RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record) {
     const TPlatformVersion& v = PlatformVersion();
-    if (DialogRecordSize(v.PlatformId, v.MajorVersion, v.MinorVersion) != kLargeDialogRecordSize) {
+    if (!UsesLargeDialogRecord(v.PlatformId, v.MajorVersion, v.MinorVersion)) {
         return TSaveDialog::RunSystemDialog(function, record);
     }
     OPENFILENAMEA large{};

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <string>
@@ -130,7 +131,7 @@ class TqzSaveDialogEx : public TSaveDialog {
 public:
     // The family's handling, then the placement once the dialog is initialised.
     void DefaultHandler(TMessage& message) override;
-    // The 88-byte record on Windows 2000 and later and on Windows Me.
+    // The large record on Windows 2000 and later and on Windows Me.
     BOOL RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record) override;
     // Proposes the centred position, lets OnQueryDlgPos change it, keeps the
     // frame inside the work area and moves it there.
@@ -142,6 +143,12 @@ public:
 // The point pulled back so that a frame with the given right and bottom edges
 // stays inside the primary display's work area.
 TPoint FitToWorkArea(TPoint pt, std::int32_t right, std::int32_t bottom);
+
+// The two forms of the dialog record, as the platform's headers lay them out:
+// the small one ends with lpTemplateName, the large one has pvReserved,
+// dwReserved and FlagsEx after it (76 and 88 bytes in the 32-bit program).
+inline constexpr DWORD kDialogRecordSize = offsetof(OPENFILENAMEA, pvReserved);
+inline constexpr DWORD kLargeDialogRecordSize = sizeof(OPENFILENAMEA);
 
 // The platform version as read once at start-up (all 0 if that failed).
 struct TPlatformVersion {

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "support/core/ScopeGuard.h"
+#include "base/core/ScopeGuard.h"
 
 HWND HostWindow = nullptr;
 HWND HostOwnerWindow = nullptr;

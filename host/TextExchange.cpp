@@ -2,7 +2,7 @@
 
 #include "host/HostLink.h"
 #include "host/core/ByteScan.h"
-#include "support/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -33,51 +33,58 @@ SIZE_T UsableBytes(const MappedView& view) {
 
 // A transfer of S bytes needs S usable bytes in the section actually obtained;
 // a smaller section of the same name left by someone else would cut the text,
-// so the transfer is then given up like any other failure.
-std::string GetHostText(HWND window, unsigned textKind) {
-    if (!IsHostWindow(window)) return {};
+// so the transfer is then given up like any other failure on the tool's side.
+THostText GetHostText(HWND window, unsigned textKind) {
+    THostText read;
+    if (!IsHostWindow(window)) return read;
     HWND editWindow = GetHostEditWindow(window);
     const auto length = static_cast<DWORD>(SendMessageA(editWindow, WM_GETTEXTLENGTH, 0, 0));
+    read.ReportedLength = length;
     const DWORD size = length + 1;
-    if (size == 0) return {};
+    if (size == 0) return read;
 
     HostSection section = CreateHostSection(window, size);
-    if (!section.handle) return {};
+    if (!section.handle) return read;
     {
         MappedView view(MapViewOfFile(section.handle.Get(), FILE_MAP_WRITE, 0, 0, 0));
-        if (!view || UsableBytes(view) < size) return {};
+        if (!view || UsableBytes(view) < size) return read;
         // A new section comes zero-filled from the system; only an old one
         // needs clearing.
         if (section.existed) std::memset(view.Bytes(), 0, size);
     }
     const LRESULT reply = SendMessageA(window, HM_GETTEXT, textKind, 0);
-    if ((reply & 0xFF) == 0) return {};
+    if ((reply & 0xFF) == 0) {
+        read.Result = HostReadResult::Refused;
+        return read;
+    }
 
     MappedView view(MapViewOfFile(section.handle.Get(), FILE_MAP_READ, 0, 0, 0));
-    if (!view || UsableBytes(view) < size) return {};
+    if (!view || UsableBytes(view) < size) return read;
     // The text ends at its NUL within the S bytes. Without one the host wrote
     // more than the section holds: the text is incomplete, and an incomplete
-    // text must not be taken for the whole (only an empty text fits).
+    // text must not be taken for the whole.
     const char* bytes = view.Bytes();
     const std::size_t textLength = FindNul(bytes, size);
-    if (textLength == size) return {};
-    return std::string(bytes, textLength);
+    if (textLength == size) return read;
+    read.Text.assign(bytes, textLength);
+    read.Result = HostReadResult::Text;
+    return read;
 }
 
-std::string GetHostAllText(HWND window) { return GetHostText(window, kTextKindAll); }
+THostText GetHostAllText(HWND window) { return GetHostText(window, kTextKindAll); }
 
-std::string GetHostSelText(HWND window) { return GetHostText(window, kTextKindSelection); }
+THostText GetHostSelText(HWND window) { return GetHostText(window, kTextKindSelection); }
 
-void SetHostText(HWND window, const std::string& text, unsigned textKind) {
-    if (!IsHostWindow(window)) return;
-    if (text.size() >= MAXDWORD) return;
+bool SetHostText(HWND window, const std::string& text, unsigned textKind) {
+    if (!IsHostWindow(window)) return false;
+    if (text.size() >= MAXDWORD) return false;
     const auto size = static_cast<DWORD>(text.size() + 1);
 
     HostSection section = CreateHostSection(window, size);
-    if (!section.handle) return;
+    if (!section.handle) return false;
     {
         MappedView view(MapViewOfFile(section.handle.Get(), FILE_MAP_WRITE, 0, 0, 0));
-        if (!view || UsableBytes(view) < size) return;
+        if (!view || UsableBytes(view) < size) return false;
         // The text and a NUL fill all S bytes (an old section's included), in
         // one pass. A text that holds a NUL is carried up to it, since the
         // host reads up to the first NUL; the bytes after that have no meaning.
@@ -85,8 +92,9 @@ void SetHostText(HWND window, const std::string& text, unsigned textKind) {
         view.Bytes()[text.size()] = '\0';
     }
     SendMessageA(window, HM_SETTEXT, textKind, static_cast<LPARAM>(size));
+    return true;
 }
 
-void SetHostAllText(HWND window, const std::string& text) { SetHostText(window, text, kTextKindAll); }
+bool SetHostAllText(HWND window, const std::string& text) { return SetHostText(window, text, kTextKindAll); }
 
-void SetHostSelText(HWND window, const std::string& text) { SetHostText(window, text, kTextKindSelection); }
+bool SetHostSelText(HWND window, const std::string& text) { return SetHostText(window, text, kTextKindSelection); }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Runs every benchmark program of the Windows build under Wine and prints its
-# figures. Installs and builds what is missing first.
+# Runs every benchmark program of the Windows build of this machine's flavour
+# (scripts/common.sh) under Wine and prints its figures. Installs and builds
+# what is missing first.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 ensure_deps
+choose_flavour
 wine_environment
-build_win32
+build_windows
 start_wine_session
 for bench in "$WIN_BUILD"/bin/bench_*.exe; do
     echo "== $(basename "$bench" .exe)"

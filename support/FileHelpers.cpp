@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "support/Handles.h"
+#include "base/Handles.h"
 #include "support/core/DateTime.h"
-#include "support/core/ScopeGuard.h"
+#include "base/core/ScopeGuard.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
 

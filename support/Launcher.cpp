@@ -4,15 +4,18 @@
 
 #include <optional>
 
-#include "support/CodePageWin32.h"
-#include "support/Handles.h"
+#include "base/CodePageWin32.h"
+#include "base/Handles.h"
 #include "support/core/InterpreterCommand.h"
 
 namespace {
 
-// The record size the child is told, that of the 32-bit record.
-constexpr DWORD kStartupInfoSize = 68;
-static_assert(sizeof(STARTUPINFOA) == kStartupInfoSize, "the tool is a 32-bit program");
+// The record size the child is told: the platform's own (68 bytes in the
+// 32-bit program).
+constexpr DWORD kStartupInfoSize = sizeof(STARTUPINFOA);
+#if defined(__i386__) || defined(_M_IX86)
+static_assert(kStartupInfoSize == 68, "the 32-bit program's startup record");
+#endif
 
 STARTUPINFOA ChildStartupInfo(bool hidden) {
     STARTUPINFOA startup;

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "support/Handles.h"
+#include "base/Handles.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <shlobj.h>
 
 #include "host/HostLink.h"
-#include "support/CodePageWin32.h"
-#include "support/Handles.h"
-#include "support/core/ScopeGuard.h"
+#include "base/CodePageWin32.h"
+#include "base/Handles.h"
+#include "base/core/ScopeGuard.h"
 
 TAppIni AppIni;
 

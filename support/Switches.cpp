@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "host/HostLink.h"
-#include "support/CodePageWin32.h"
+#include "base/CodePageWin32.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 
 #include <string>
 
-#include "support/Handles.h"
-#include "support/core/ScopeGuard.h"
+#include "base/Handles.h"
+#include "base/core/ScopeGuard.h"
 
 namespace {
 

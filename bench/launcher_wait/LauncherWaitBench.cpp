@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "bench/BenchClock.h"
-#include "support/Handles.h"
+#include "base/Handles.h"
 #include "support/Launcher.h"
 
 namespace {

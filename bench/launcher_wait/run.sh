@@ -7,8 +7,9 @@
 # Usage: bench/launcher_wait/run.sh [CHILD_MS]
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
+choose_flavour
 wine_environment
-build_win32 >/dev/null
+build_windows >/dev/null
 start_wine_session
 bench() { "$WIN_BUILD/wine-run" "$WIN_BUILD/bin/bench_launcher_wait.exe" "$@" | tr -d '\r'; }
 child_ms=${1:-3000}

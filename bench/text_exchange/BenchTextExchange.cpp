@@ -73,7 +73,7 @@ int main() {
         for (int round = 0; round < 3; ++round) {
             const double lengthBefore = LengthQuerySeconds(host);
             double start = Now();
-            const std::string read = GetHostAllText(host.Main());
+            const std::string read = GetHostAllText(host.Main()).Text;
             const double readTotal = Now() - start;
             if (read != text) {
                 std::printf("the text read back differs (%zu bytes)\n", read.size());

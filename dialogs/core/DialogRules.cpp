@@ -1,10 +1,7 @@
 #include "dialogs/core/DialogRules.h"
 
-#include "support/core/SaveFilterCore.h"
-
-std::uint32_t DialogRecordSize(std::uint32_t platformId, std::uint32_t majorVersion, std::uint32_t minorVersion) {
-    const bool large = majorVersion >= 5 || (platformId == kPlatformWin32Windows && minorVersion == 90);
-    return large ? kLargeDialogRecordSize : kDialogRecordSize;
+bool UsesLargeDialogRecord(std::uint32_t platformId, std::uint32_t majorVersion, std::uint32_t minorVersion) {
+    return majorVersion >= 5 || (platformId == kPlatformWin32Windows && minorVersion == 90);
 }
 
 TPoint CentredFramePosition(std::int32_t screenWidth, std::int32_t screenHeight, std::int32_t frameWidth,

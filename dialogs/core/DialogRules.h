@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 
 // The arithmetic and byte rules of the Save dialog component, free of the
 // platform.
@@ -19,13 +19,13 @@ struct TRect {
     std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
 
-inline constexpr std::uint32_t kDialogRecordSize = 76;       // up to and including lpTemplateName
-inline constexpr std::uint32_t kLargeDialogRecordSize = 88;  // with pvReserved, dwReserved, FlagsEx
 inline constexpr std::uint32_t kPlatformWin32Windows = 1;
 inline constexpr char kAllFilesPattern[] = "*.*";
 
-// Windows 2000 and later, and Windows Me, take the 88-byte record.
-std::uint32_t DialogRecordSize(std::uint32_t platformId, std::uint32_t majorVersion, std::uint32_t minorVersion);
+// Windows 2000 and later, and Windows Me, take the large form of the dialog
+// record (with pvReserved, dwReserved and FlagsEx after lpTemplateName); older
+// platforms, and a version that could not be read (all 0), the small form.
+bool UsesLargeDialogRecord(std::uint32_t platformId, std::uint32_t majorVersion, std::uint32_t minorVersion);
 
 // Where the frame goes when centred: the free width halved and a third of the
 // free height above it, both divisions truncating toward zero.

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 
 // The tool's arguments as the process command line gives them: piece 0 is the
 // program name, pieces 1..n the arguments. Blanks (0x01-0x20) separate pieces,

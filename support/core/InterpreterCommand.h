@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 
 // Whether a command starts a command interpreter told to run one command and
 // end: "cmd.exe", "cmd" or "command.com", named bare (no folder), then at

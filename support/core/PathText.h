@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 
 // The file name with its extension (from the last "." of the last path
 // component on) replaced by `extension`, which includes its dot. A backslash

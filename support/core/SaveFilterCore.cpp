@@ -100,16 +100,6 @@ int FilterIndexForMode(std::uint8_t mode, const TAppIni& settings) {
     return static_cast<int>(std::distance(std::begin(kDocumentEntries), entry)) + 3;
 }
 
-bool IsLeadByteAt(const CodePage& codePage, std::string_view text, std::size_t position) {
-    for (std::size_t i = 1; i <= text.size() && i <= position; ++i) {
-        if (codePage.IsLeadByte(static_cast<unsigned char>(text[i - 1]))) {
-            if (i == position) return true;
-            ++i;  // its second byte
-        }
-    }
-    return false;
-}
-
 std::string CleanFileNameLine(const CodePage& codePage, std::string_view line) {
     std::string result;
     result.reserve(line.size());

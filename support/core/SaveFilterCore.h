@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "support/core/AppIni.h"
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 
 // The Save dialog's file types and the default file name, free of the platform.
 
@@ -22,9 +22,6 @@ std::string MakeFilterText(const TAppIni& settings);
 // The 1-based entry preselected for an editor mode: the document kind's
 // entry when its pattern list is set, else the user entry (2).
 int FilterIndexForMode(std::uint8_t mode, const TAppIni& settings);
-
-// True when a double-byte character begins at the 1-based position.
-bool IsLeadByteAt(const CodePage& codePage, std::string_view text, std::size_t position);
 
 // One line with the bytes a file name cannot hold replaced by "-" or dropped;
 // double-byte characters are copied whole.

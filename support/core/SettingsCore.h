@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 
 // The byte logic of reading the host's settings, free of the platform.
 

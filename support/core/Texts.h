@@ -8,11 +8,20 @@ inline constexpr char kNotStartedFromHost[] = "Zorvaneの[ツール]から実行
 inline constexpr char kTempFileFailed[] = "テンポラリファイルの作成に失敗しました。";
 inline constexpr char kLaunchFailedSuffix[] = "の起動に失敗しました。";
 inline constexpr char kLockPrefix[] = "[ロック] ";
+// The text could not be taken from the editor: the job does not run.
+inline constexpr char kTextNotTaken[] = "Zorvaneからのテキストの取得に失敗しました。";
+// The program's result could not be put back; %s stands for the kept file.
+inline constexpr char kResultKept[] = "Zorvaneへの書き戻しに失敗しました。結果は次のファイルに残してあります。\r\n\r\n%s";
 
 // File helper errors; %s stands for the file name.
 inline constexpr char kCannotCreateFile[] = "ﾌｧｲﾙ %s を作成できません";
 inline constexpr char kCannotOpenFile[] = "ﾌｧｲﾙ %s は開けません";
 inline constexpr char kStreamWriteError[] = "ｽﾄﾘｰﾑへの書き込みｴﾗｰ";
+
+// Every message the tool can show, each of which the user's guide explains.
+inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTaken,    kTempFileFailed,
+                                                kLaunchFailedSuffix, kResultKept,      kCannotCreateFile,
+                                                kCannotOpenFile,     kStreamWriteError};
 
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";

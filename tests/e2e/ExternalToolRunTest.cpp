@@ -5,7 +5,7 @@
 
 #include <regex>
 
-#include "support/CodePageWin32.h"
+#include "base/CodePageWin32.h"
 #include "support/FileHelpers.h"
 #include "support/core/PathText.h"
 #include "support/core/Texts.h"
@@ -213,13 +213,24 @@ TEST_F(ExternalToolRun, ExtensionOfTheTemporaryFile) {
 
 TEST_F(ExternalToolRun, TheHostIsLockedWhileTheProgramRuns) {
     const std::string longTitle = "C:\\" + std::string(290, 'd') + "\\memo.txt - Zorvane";
-    for (const std::string& title : {std::string("memo.txt - Zorvane"), longTitle}) {
-        StandinHost host({"--text=abc", "--title=" + title}, Tool(AppIsProbe() + " --sleep=300"));
+    struct Case { std::string title; bool mirror; };
+    const Case cases[] = {
+        {"memo.txt - Zorvane", false},
+        // The whole title comes back, also past the usual 259 bytes.
+        {longTitle, false},
+        // A host that copies its main title onto its owner window: both
+        // titles are read before either is set, so neither is saved with the
+        // prefix in it.
+        {"memo.txt - Zorvane", true},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> switches = {"--text=abc", "--title=" + c.title};
+        if (c.mirror) switches.push_back("--mirror-title");
+        StandinHost host(switches, Tool(AppIsProbe() + " --sleep=300"));
         ASSERT_TRUE(host.Ready());
         ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
-        EXPECT_TRUE(SawLocked(host, title, "Zorvane")) << title.size();
-        // The whole title comes back, also past the usual 259 bytes.
-        ExpectUnlocked(host, title, "Zorvane");
+        EXPECT_TRUE(SawLocked(host, c.title, "Zorvane")) << c.title.size() << c.mirror;
+        ExpectUnlocked(host, c.title, "Zorvane");
     }
     // A host without an owner window: its title alone is locked.
     StandinHost host({"--text=abc", "--no-owner"}, Tool(AppIsProbe() + " --sleep=300"));
@@ -333,4 +344,90 @@ TEST_F(ExternalToolRun, AFailedHandOverStillPutsTheTitlesBack) {
     ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
     EXPECT_TRUE(ReadLogRecords(record, "probe").empty()) << "the program must not run";
     EXPECT_EQ(host.FinalText(), "hello");
+}
+
+// The text cannot be taken from the editor: the job ends with the message
+// before anything is locked, written, started or shown, and the editor is
+// left as it was. (A truly empty text still runs: see the start-up cases.)
+TEST_F(ExternalToolRun, ATextThatCannotBeTakenEndsTheJobUntouched) {
+    const std::string text(10000, 't');
+    struct Case { const char* what; std::vector<std::string> hostSwitches; std::string arguments; };
+    const Case cases[] = {
+        // A section of the tool's name, too small for the text, left by another process.
+        {"smaller section", {"--stale-section=100"}, AppIsProbe()},
+        // The host declines the selection (the whole text is asked for) and
+        // then the whole text, while its text-editing window holds some.
+        {"host said no", {"--gettext-reply=0"}, AppIsProbe()},
+        {"host said no, save job", {"--gettext-reply=0"}, "/save"},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(record.c_str());
+        std::vector<std::string> switches = c.hostSwitches;
+        switches.push_back("--text=" + text);
+        StandinHost host(switches, Tool(c.arguments));
+        ASSERT_TRUE(host.Ready()) << c.what;
+        const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
+        const auto box = WaitForMessageBox(tool, kRunTimeoutMs);
+        ASSERT_TRUE(box.has_value()) << c.what;
+        EXPECT_EQ(box->text, kTextNotTaken) << c.what;
+        EXPECT_EQ(box->caption, kAppCaption) << c.what;
+        EXPECT_EQ(box->owner, host.Owner()) << c.what;
+        EXPECT_TRUE(box->exclamationIcon) << c.what;
+        // Nothing locked, no temporary file, no dialog.
+        EXPECT_EQ(TextOf(host.Main()), "memo.txt - Zorvane") << c.what;
+        EXPECT_EQ(TextOf(host.Owner()), "Zorvane") << c.what;
+        EXPECT_EQ(TempFolderContents(), "") << c.what;
+        EXPECT_EQ(TopLevelWindowsOf(tool, "#32770").size(), 1u) << c.what;
+        PressButton(box->window, IDOK);
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
+        EXPECT_EQ(host.Records("ended").at(0).at("exit"), "0") << c.what;
+        EXPECT_TRUE(ReadLogRecords(record, "probe").empty()) << c.what;
+        EXPECT_TRUE(SetTexts(host).empty()) << c.what;
+        EXPECT_EQ(host.FinalText(), text) << c.what;
+        // (The message box, modal to the owner window, disables it while it is up.)
+        for (const auto& state : host.Records("state")) EXPECT_EQ(state.at("title"), "memo.txt - Zorvane") << c.what;
+        ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+    }
+}
+
+// The program changed the file but its result cannot be put back: the file
+// is kept and named to the user, and the editor's text stays as it was.
+TEST_F(ExternalToolRun, AResultThatCannotBePutBackIsKeptAndNamed) {
+    const std::string result(5000, 'r');
+    WriteFileBytes(work.File("result.bin"), result);
+    struct Case { const char* what; std::string hostSwitch; bool editorGone; };
+    const Case cases[] = {
+        // The user closes the editor while the program runs.
+        {"editor closed", "--close-after-ms=300", true},
+        // A section of the tool's name, too small for the result, appears
+        // while the program runs.
+        {"smaller section", "--stale-section-at-lock=100", false},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(record.c_str());
+        StandinHost host({"--text=hello world", "--sel=0,5", c.hostSwitch},
+                         Tool(AppIsProbe() + " \"--write-from=" + work.File("result.bin") + "\" --sleep=1000"));
+        ASSERT_TRUE(host.Ready()) << c.what;
+        const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
+        const auto box = WaitForMessageBox(tool, kRunTimeoutMs);
+        ASSERT_TRUE(box.has_value()) << c.what;
+        const std::string file = ProbeRecord().at("file");
+        EXPECT_EQ(box->text, FormatMessageText(kResultKept, file)) << c.what;
+        EXPECT_EQ(box->caption, kAppCaption) << c.what;
+        EXPECT_TRUE(box->exclamationIcon) << c.what;
+        EXPECT_EQ(box->owner, c.editorGone ? nullptr : host.Owner()) << c.what;
+        PressButton(box->window, IDOK);
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
+        EXPECT_EQ(host.Records("ended").at(0).at("exit"), "0") << c.what;
+        EXPECT_EQ(ReadFileBytes(file), result) << c.what;
+        EXPECT_TRUE(SetTexts(host).empty()) << c.what;
+        EXPECT_EQ(host.FinalText(), "hello world") << c.what;
+        if (c.editorGone) {
+            EXPECT_EQ(host.Records("closed").size(), 1u) << c.what;
+        } else {
+            ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+        }
+        DeleteFileA(file.c_str());
+        EXPECT_EQ(TempFolderContents(), "") << c.what;
+    }
 }

@@ -61,7 +61,9 @@ public:
         ASSERT_EQ(after.size(), 1u);
         EXPECT_EQ(after[0].at("owner_enabled"), "1");
         EXPECT_EQ(after[0].at("title"), "memo.txt - Zorvane");
-        if (dialogWasLast) EXPECT_EQ(after[0].at("foreground"), "0");
+        if (dialogWasLast) {
+            EXPECT_EQ(after[0].at("foreground"), "0");
+        }
         for (const auto& message : host_->Records("msg")) EXPECT_EQ(message.count("HM_SETTEXT"), 0u);
         EXPECT_EQ(host_->FinalText(), text);
     }
@@ -71,6 +73,25 @@ private:
     std::optional<StandinHost> host_;
     DWORD pid_ = 0;
     HWND frame_ = nullptr;
+};
+
+// The platform version that Wine reports to the tool, for the length of a
+// test (Wine takes it per program from its AppDefaults key).
+class ScopedReportedVersion {
+public:
+    explicit ScopedReportedVersion(const std::string& version) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) return;
+        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
+                       static_cast<DWORD>(version.size() + 1));
+        RegCloseKey(key);
+    }
+    ~ScopedReportedVersion() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+    ScopedReportedVersion(const ScopedReportedVersion&) = delete;
+    ScopedReportedVersion& operator=(const ScopedReportedVersion&) = delete;
+
+private:
+    static constexpr char kKey[] = "Software\\Wine\\AppDefaults\\pelmarind.exe";
 };
 
 }  // namespace
@@ -204,4 +225,27 @@ TEST(SaveJob, AFileThatCannotBeCreatedShowsTheErrorAndTheToolEnds) {
     run.ExpectEndedLeavingTheHostAlone("text", false);
     held.Reset();
     EXPECT_EQ(ReadFileBytes(target), "held");
+}
+
+// A platform older than Windows 2000 (Wine reporting Windows NT 4.0 to the
+// tool): the dialog runs on the 76-byte record as it is, which the platform
+// answers with a plain edit control for the name, and the file is written.
+TEST(SaveJob, OnAnOlderPlatformTheDialogRunsOnTheSmallRecord) {
+#if !defined(__i386__) && !defined(_M_IX86)
+    // Those platforms run 32-bit programs only, and Wine reports no such
+    // version to a 64-bit one: the shipped 32-bit program is tested here.
+    GTEST_SKIP() << "the older platforms run 32-bit programs only";
+#endif
+    ScopedReportedVersion nt4("nt40");
+    const std::string text = "older platform";
+    SaveRun run(text, "", {"--mode-reply=1"});
+    ASSERT_NE(run.Frame(), nullptr);
+    EXPECT_NE(GetDlgItem(run.Frame(), kSaveDialogNameEditId), nullptr);
+    EXPECT_EQ(GetDlgItem(run.Frame(), kSaveDialogNameComboId), nullptr);
+    EXPECT_EQ(SaveDialogSelectedType(run.Frame()), 2);
+    const std::string target = run.Dir().File("older.txt");
+    TypeSaveDialogName(run.Frame(), target);
+    ConfirmSaveDialog(run.Frame());
+    run.ExpectEndedLeavingTheHostAlone(text);
+    EXPECT_EQ(ReadFileBytes(target), text);
 }

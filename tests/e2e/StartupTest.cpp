@@ -62,11 +62,22 @@ TEST(Startup, ReadsTheSelection) {
 }
 
 TEST(Startup, ReadsTheWholeTextWhenNothingIsSelected) {
-    for (const char* text : {"--text=hello world", "--text="}) {
-        StandinHost host({text, "--sel=3,3"}, ToolCommand("\"/app=" + ProbePath() + "\""));
+    TempDir dir;
+    const std::vector<std::vector<std::string>> cases = {
+        {"--text=hello world", "--sel=3,3"},
+        {"--text="},
+        // A host that declines both while its text is truly empty: the job
+        // runs on the empty text as with any empty text.
+        {"--text=", "--gettext-reply=0"},
+    };
+    for (const auto& switches : cases) {
+        const std::string record = dir.File("probe.log");
+        DeleteFileA(record.c_str());
+        StandinHost host(switches, ToolCommand("\"/app=" + ProbePath() + "\" \"--record=" + record + "\""));
         ASSERT_TRUE(host.Ready());
         ASSERT_TRUE(host.WaitForExit(30000));
-        EXPECT_EQ(GetTextKinds(host), (std::vector<std::string>{"1", "0"})) << text;
+        EXPECT_EQ(GetTextKinds(host), (std::vector<std::string>{"1", "0"})) << switches[0];
         EXPECT_EQ(host.Records("ended").at(0).at("exit"), "0");
+        EXPECT_EQ(ReadLogRecords(record, "probe").size(), 1u) << "the program ran";
     }
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/Handles.h"
+#include "base/Handles.h"
 
 // Folder of the running test program, where every program of the build lies,
 // with a trailing backslash.

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 #include "tests/unit/TestCodePage.h"
 
 // These run against the portable model natively and against the platform's

@@ -4,13 +4,15 @@
 #include "tests/unit/TestCodePage.h"
 
 TEST(DialogRecordSize, LargeRecordFromWindows2000AndOnWindowsMe) {
-    struct Case { std::uint32_t platform, major, minor, size; };
+    constexpr bool kLarge = true, kSmall = false;
+    struct Case { std::uint32_t platform, major, minor; bool large; };
     const Case cases[] = {
-        {2, 5, 0, 88}, {2, 6, 1, 88}, {2, 10, 0, 88}, {1, 4, 90, 88}, {1, 4, 10, 76}, {1, 4, 0, 76},
-        {2, 4, 0, 76}, {2, 4, 90, 76}, {0, 0, 0, 76}, {1, 5, 0, 88},
+        {2, 5, 0, kLarge}, {2, 6, 1, kLarge}, {2, 10, 0, kLarge}, {1, 4, 90, kLarge}, {1, 4, 10, kSmall},
+        {1, 4, 0, kSmall}, {2, 4, 0, kSmall}, {2, 4, 90, kSmall}, {0, 0, 0, kSmall}, {1, 5, 0, kLarge},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(DialogRecordSize(c.platform, c.major, c.minor), c.size) << c.platform << " " << c.major << "." << c.minor;
+        EXPECT_EQ(UsesLargeDialogRecord(c.platform, c.major, c.minor), c.large)
+            << c.platform << " " << c.major << "." << c.minor;
     }
 }
 

@@ -65,27 +65,30 @@ TEST(FilterIndexForMode, DocumentKindsGetTheirEntryWhenTheirListIsSet) {
     for (std::uint8_t mode = 2; mode <= 11; ++mode) EXPECT_EQ(FilterIndexForMode(mode, defaults), mode + 1);
     EXPECT_EQ(FilterIndexForMode(12, defaults), 2);
     EXPECT_EQ(FilterIndexForMode(255, defaults), 2);
-    // Each document list emptied in turn: exactly its own mode falls back to
-    // the user entry and gets the "*.*" form; the user list affects no mode.
-    for (const PatternListKey& key : kPatternListKeys) {
+    // Each list emptied in turn: exactly its own mode falls back to the user
+    // entry, and its entry takes the "*.*" form; the user list affects no mode.
+    struct Case { std::string TAppIni::*field; std::uint8_t mode; const char* entry; };
+    const Case cases[] = {
+        {&TAppIni::UserFileFilter, 0, "|ユーザー()||HTMLファイル("},
+        {&TAppIni::HtmlDocFilter, 2, "|HTMLファイル(*.*)|*.*|"},
+        {&TAppIni::PerlDocFilter, 3, "|Perlファイル(*.*)|*.*|"},
+        {&TAppIni::RubyDocFilter, 4, "|Rubyファイル(*.*)|*.*|"},
+        {&TAppIni::IniDocFilter, 5, "|INIファイル(*.*)|*.*|"},
+        {&TAppIni::BatDocFilter, 6, "|BATファイル(*.*)|*.*|"},
+        {&TAppIni::CppDocFilter, 7, "|C/C++ファイル(*.*)|*.*|"},
+        {&TAppIni::JavaDocFilter, 8, "|Javaファイル(*.*)|*.*|"},
+        {&TAppIni::VbDocFilter, 9, "|VBファイル(*.*)|*.*|"},
+        {&TAppIni::HspDocFilter, 10, "|HSPファイル(*.*)|*.*|"},
+        {&TAppIni::PasDocFilter, 11, "|Delphiファイル(*.*)|*.*|"},
+    };
+    for (const Case& c : cases) {
         TAppIni settings = defaults;
-        settings.*key.field = "";
-        int fallbacks = 0;
+        settings.*c.field = "";
         for (std::uint8_t mode = 2; mode <= 11; ++mode) {
-            const int index = FilterIndexForMode(mode, settings);
-            if (index == 2) {
-                ++fallbacks;
-                EXPECT_EQ(MakeFilterText(settings).find(MakeFilterItem("", mode)) != std::string::npos, true) << key.key;
-            } else {
-                EXPECT_EQ(index, mode + 1) << key.key;
-            }
+            EXPECT_EQ(FilterIndexForMode(mode, settings), mode == c.mode ? 2 : mode + 1) << c.entry << int(mode);
         }
-        EXPECT_EQ(fallbacks, std::string(key.key) == "UserFileFilter" ? 0 : 1) << key.key;
+        EXPECT_NE(MakeFilterText(settings).find(c.entry), std::string::npos) << c.entry;
     }
-    TAppIni noHtml = defaults;
-    noHtml.HtmlDocFilter.clear();
-    EXPECT_EQ(FilterIndexForMode(2, noHtml), 2);
-    EXPECT_EQ(FilterIndexForMode(3, noHtml), 4);
 }
 
 TEST(IsLeadByteAt, WalksFromTheFirstByte) {

@@ -1,5 +1,5 @@
 #pragma once
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 
 // The code page the unit tests run against: the platform's under Wine, the
 // portable model natively.

@@ -98,9 +98,15 @@ TEST(HostQueries, AHostThatHasClosedIsNoHost) {
     EXPECT_EQ(GetEditorMode(gone), kModeNone);
     EXPECT_EQ(GetHostExeName(gone), "");
     EXPECT_EQ(GetHostEditWindow(gone), nullptr);
-    EXPECT_EQ(GetHostAllText(gone), "");
-    SetHostAllText(gone, "x");
+    const THostText read = GetHostAllText(gone);
+    EXPECT_EQ(read.Result, HostReadResult::Failed);
+    EXPECT_EQ(read.Text, "");
+    EXPECT_FALSE(SetHostAllText(gone, "x"));
+    // Nothing is brought forward: the window in front stays there.
+    LocalWindow front("PelmarindTestFront");
+    ASSERT_EQ(GetForegroundWindow(), front.Get());
     BringHostToFront(gone);
+    EXPECT_EQ(GetForegroundWindow(), front.Get());
 }
 
 TEST(HostQueries, BringHostToFrontRestoresTheLockTimeOut) {
@@ -127,8 +133,11 @@ TEST(TextExchange, ReadsSelectionAndWholeText) {
     const std::string text = "\x93\xFA\x96\x7B\x8C\xEA\r\nline two \x95\x5C";  // Japanese, CR LF, 0x95 0x5C
     StandinHost host({"--text=" + text, "--sel=2,6"});
     ASSERT_TRUE(host.Ready());
-    EXPECT_EQ(GetHostSelText(host.Main()), text.substr(2, 4));
-    EXPECT_EQ(GetHostAllText(host.Main()), text);
+    const THostText selection = GetHostSelText(host.Main());
+    EXPECT_EQ(selection.Result, HostReadResult::Text);
+    EXPECT_EQ(selection.Text, text.substr(2, 4));
+    EXPECT_EQ(selection.ReportedLength, text.size());
+    EXPECT_EQ(GetHostAllText(host.Main()).Text, text);
     const auto gets = Messages(host, "HM_GETTEXT");
     ASSERT_EQ(gets.size(), 2u);
     EXPECT_EQ(gets[0].at("wparam"), "1");
@@ -139,7 +148,7 @@ TEST(TextExchange, ReadsSelectionAndWholeText) {
 TEST(TextExchange, SectionFollowsTheWholeTextEvenForTheSelection) {
     StandinHost host({"--text=" + std::string(10000, 'a'), "--sel=0,3"});
     ASSERT_TRUE(host.Ready());
-    EXPECT_EQ(GetHostSelText(host.Main()), "aaa");
+    EXPECT_EQ(GetHostSelText(host.Main()).Text, "aaa");
     const auto gets = Messages(host, "HM_GETTEXT");
     ASSERT_EQ(gets.size(), 1u);
     // 10 001 bytes, page-rounded.
@@ -149,40 +158,51 @@ TEST(TextExchange, SectionFollowsTheWholeTextEvenForTheSelection) {
 TEST(TextExchange, EmptyTextAndEmptyEditWindowGiveOneByteSections) {
     StandinHost empty({});
     ASSERT_TRUE(empty.Ready());
-    EXPECT_EQ(GetHostAllText(empty.Main()), "");
+    const THostText read = GetHostAllText(empty.Main());
+    EXPECT_EQ(read.Result, HostReadResult::Text);
+    EXPECT_EQ(read.Text, "");
+    EXPECT_EQ(read.ReportedLength, 0u);
     EXPECT_EQ(Messages(empty, "HM_GETTEXT").at(0).at("section"), "4096");
 
     // With no editing window the length is 0 and S is 1: the host's text does
-    // not fit, and no text is better than a cut one.
+    // not fit (no NUL within the one byte), and a cut text is a failed one.
     StandinHost noEdit({"--editwnd-zero", "--text=hello"});
     ASSERT_TRUE(noEdit.Ready());
     EXPECT_EQ(GetHostEditWindow(noEdit.Main()), nullptr);
-    EXPECT_EQ(GetHostAllText(noEdit.Main()), "");
+    const THostText cut = GetHostAllText(noEdit.Main());
+    EXPECT_EQ(cut.Result, HostReadResult::Failed);
+    EXPECT_EQ(cut.Text, "");
     EXPECT_EQ(Messages(noEdit, "HM_GETTEXT").size(), 1u);
 }
 
-TEST(TextExchange, ReplyWithLowestByteZeroIsAFailure) {
-    struct Case { const char* reply; const char* expected; };
-    for (const Case& c : {Case{"256", ""}, Case{"1", "hello"}, Case{"0x301", "hello"}, Case{"0", ""}}) {
+TEST(TextExchange, ReplyWithLowestByteZeroIsARefusal) {
+    struct Case { const char* reply; HostReadResult result; const char* text; };
+    for (const Case& c : {Case{"256", HostReadResult::Refused, ""}, Case{"1", HostReadResult::Text, "hello"},
+                          Case{"0x301", HostReadResult::Text, "hello"}, Case{"0", HostReadResult::Refused, ""}}) {
         StandinHost host({"--text=hello", std::string("--gettext-reply=") + c.reply});
         ASSERT_TRUE(host.Ready());
-        EXPECT_EQ(GetHostAllText(host.Main()), c.expected) << "reply " << c.reply;
+        const THostText read = GetHostAllText(host.Main());
+        EXPECT_EQ(read.Result, c.result) << "reply " << c.reply;
+        EXPECT_EQ(read.Text, c.text) << "reply " << c.reply;
+        EXPECT_EQ(read.ReportedLength, 5u) << "reply " << c.reply;
     }
 }
 
-TEST(TextExchange, HostWithoutNulGivesNoText) {
+TEST(TextExchange, HostWithoutNulIsAFailedRead) {
     StandinHost host({"--text=hello", "--no-nul"});
     ASSERT_TRUE(host.Ready());
-    EXPECT_EQ(GetHostAllText(host.Main()), "");
+    const THostText read = GetHostAllText(host.Main());
+    EXPECT_EQ(read.Result, HostReadResult::Failed);
+    EXPECT_EQ(read.Text, "");
 }
 
 TEST(TextExchange, WritesSelectionAndWholeText) {
     StandinHost host({"--text=hello world", "--sel=0,5"});
     ASSERT_TRUE(host.Ready());
-    SetHostSelText(host.Main(), "\x83\x65\x83\x58\x83\x67");  // katakana
-    EXPECT_EQ(GetHostAllText(host.Main()), "\x83\x65\x83\x58\x83\x67 world");
-    SetHostAllText(host.Main(), "");
-    EXPECT_EQ(GetHostAllText(host.Main()), "");
+    EXPECT_TRUE(SetHostSelText(host.Main(), "\x83\x65\x83\x58\x83\x67"));  // katakana
+    EXPECT_EQ(GetHostAllText(host.Main()).Text, "\x83\x65\x83\x58\x83\x67 world");
+    EXPECT_TRUE(SetHostAllText(host.Main(), ""));
+    EXPECT_EQ(GetHostAllText(host.Main()).Text, "");
     const auto sets = Messages(host, "HM_SETTEXT");
     ASSERT_EQ(sets.size(), 2u);
     EXPECT_EQ(sets[0].at("wparam"), "1");
@@ -195,20 +215,20 @@ TEST(TextExchange, WritesSelectionAndWholeText) {
 TEST(TextExchange, WritingATextWithNulCarriesItUpToTheNul) {
     StandinHost host({"--text=old"});
     ASSERT_TRUE(host.Ready());
-    SetHostAllText(host.Main(), std::string("ab\0cd", 5));
+    EXPECT_TRUE(SetHostAllText(host.Main(), std::string("ab\0cd", 5)));
     const auto sets = Messages(host, "HM_SETTEXT");
     ASSERT_EQ(sets.size(), 1u);
     EXPECT_EQ(sets[0].at("lparam"), "6");
     EXPECT_EQ(sets[0].at("bytes"), "2");
-    EXPECT_EQ(GetHostAllText(host.Main()), "ab");
+    EXPECT_EQ(GetHostAllText(host.Main()).Text, "ab");
 }
 
 TEST(TextExchange, ASmallerSectionAlreadyThereIsNotOverrun) {
     StandinHost host({"--text=" + std::string(10000, 'b')});
     ASSERT_TRUE(host.Ready());
     KernelHandle held = HoldSection(host.Main(), 100, "stale");
-    EXPECT_EQ(GetHostAllText(host.Main()), "");
-    SetHostAllText(host.Main(), std::string(5000, 'c'));
+    EXPECT_EQ(GetHostAllText(host.Main()).Result, HostReadResult::Failed);
+    EXPECT_FALSE(SetHostAllText(host.Main(), std::string(5000, 'c')));
     // Neither transfer fitted the 4096 bytes of the section that was there.
     EXPECT_TRUE(Messages(host, "HM_GETTEXT").empty());
     EXPECT_TRUE(Messages(host, "HM_SETTEXT").empty());
@@ -218,17 +238,17 @@ TEST(TextExchange, AnOldSectionThatIsLargeEnoughIsClearedAndUsed) {
     StandinHost host({"--text=hi", "--sel=0,1"});
     ASSERT_TRUE(host.Ready());
     KernelHandle held = HoldSection(host.Main(), 100, std::string(100, 'Z'));
-    EXPECT_EQ(GetHostSelText(host.Main()), "h");
-    SetHostAllText(host.Main(), std::string("new\0", 4));
+    EXPECT_EQ(GetHostSelText(host.Main()).Text, "h");
+    EXPECT_TRUE(SetHostAllText(host.Main(), std::string("new\0", 4)));
     EXPECT_EQ(Messages(host, "HM_SETTEXT").at(0).at("bytes"), "3");
-    EXPECT_EQ(GetHostAllText(host.Main()), "new");
+    EXPECT_EQ(GetHostAllText(host.Main()).Text, "new");
 }
 
 TEST(TextExchange, AHostThatKeepsItsSectionOpenStillWorks) {
     StandinHost host({"--text=kept", "--keep-section"});
     ASSERT_TRUE(host.Ready());
-    EXPECT_EQ(GetHostAllText(host.Main()), "kept");
-    EXPECT_EQ(GetHostAllText(host.Main()), "kept");
-    SetHostAllText(host.Main(), "done");
-    EXPECT_EQ(GetHostAllText(host.Main()), "done");
+    EXPECT_EQ(GetHostAllText(host.Main()).Text, "kept");
+    EXPECT_EQ(GetHostAllText(host.Main()).Text, "kept");
+    EXPECT_TRUE(SetHostAllText(host.Main(), "done"));
+    EXPECT_EQ(GetHostAllText(host.Main()).Text, "done");
 }

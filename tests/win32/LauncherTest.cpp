@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "support/Launcher.h"
-#include "support/core/ScopeGuard.h"
+#include "base/core/ScopeGuard.h"
 #include "tests/robot/HandleCount.h"
 #include "tests/robot/HexText.h"
 #include "tests/robot/Probe.h"

@@ -11,7 +11,9 @@
 
 #include "dialogs/SvDlgEx.h"
 #include "host/HostLink.h"
-#include "support/core/ScopeGuard.h"
+#include "base/core/ScopeGuard.h"
+#include "support/SaveFilter.h"
+#include "support/Settings.h"
 #include "support/core/SaveFilterCore.h"
 #include "tests/robot/Robot.h"
 #include "tests/robot/SaveDialogRobot.h"
@@ -120,6 +122,19 @@ struct FakeDialogRun {
         record->nFileOffset = 3;
         record->Flags |= OFN_EXTENSIONDIFFERENT;
     }
+    // Confirmed, with the read-only and extension-different bits set or clear.
+    static BOOL WINAPI ConfirmedWithBits(LPOPENFILENAMEA record) {
+        Act(record);
+        record->Flags |= OFN_READONLY | OFN_EXTENSIONDIFFERENT;
+        std::strcpy(record->lpstrFile, "C:\\picked.dat");
+        return TRUE;
+    }
+    static BOOL WINAPI ConfirmedWithoutBits(LPOPENFILENAMEA record) {
+        Act(record);
+        record->Flags &= ~static_cast<DWORD>(OFN_READONLY | OFN_EXTENSIONDIFFERENT);
+        std::strcpy(record->lpstrFile, "C:\\picked.txt");
+        return TRUE;
+    }
     static BOOL WINAPI Cancelled(LPOPENFILENAMEA record) {
         Act(record);
         return FALSE;
@@ -128,6 +143,12 @@ struct FakeDialogRun {
         Act(record);
         throw std::runtime_error("system dialog failed");
     }
+};
+
+// The dialog run with a stand-in for the system function.
+class DialogWithFakeRun : public TqzSaveDialogEx {
+public:
+    using TOpenDialog::DoExecute;
 };
 
 class SaveDialog : public ::testing::Test {
@@ -208,27 +229,50 @@ TEST_F(SaveDialog, RecordHoldsTheFirst260BytesOfTheFileNameAndTheProgramsFlags) 
     EXPECT_EQ(dialog.seenDefExt, "txt");
     EXPECT_EQ(dialog.seenFilter, "A|*.a|B|*.b|");
     EXPECT_EQ(dialog.seen.nFilterIndex, 1u);
-    EXPECT_EQ(dialog.seen.lStructSize, 88u);  // the platform reports a version of 5 or more
+    EXPECT_EQ(dialog.seen.lStructSize, kLargeDialogRecordSize);  // the platform reports a version of 5 or more
     EXPECT_EQ(dialog.seen.lCustData, 0);
     EXPECT_EQ(dialog.FileName(), longName);
 }
 
+// The frame is given a known size as it shows (before the centring), so that
+// every position is a number: the screen and the work area are the virtual
+// desktop's 1024 x 768.
 TEST_F(SaveDialog, PlacementFollowsTheHandlerInsideTheWorkArea) {
+    ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
     RECT workArea{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_EQ(workArea.right, 1024);
+    ASSERT_EQ(workArea.bottom, 768);
     struct Case {
+        SIZE frame;
         bool handler;
         TPoint wanted;
+        TPoint proposed;  // the centred position: (1024 - w) div 2, (768 - h) div 3
+        TPoint placed;
     };
+    // (The platform's dialog keeps its size from one run to the next and
+    // will not shrink below it: the smaller frames come first.)
     const Case cases[] = {
-        {false, {}},
-        {true, {100, 50}},
-        {true, {-30, -20}},                                      // left of and above: kept
-        {true, {workArea.right - 10, workArea.bottom - 10}},     // pulled back
+        {{600, 420}, false, {}, {}, {212, 116}},
+        {{600, 420}, true, {100, 50}, {212, 116}, {100, 50}},
+        {{600, 420}, true, {-30, -20}, {212, 116}, {-30, -20}},  // left of and above: kept
+        {{600, 420}, true, {424, 348}, {212, 116}, {424, 348}},  // edges on the work area's: kept
+        {{600, 420}, true, {425, 349}, {212, 116}, {424, 348}},  // one pixel over: back by one
+        {{600, 420}, true, {1014, 758}, {212, 116}, {424, 348}},
+        // Wider and taller than the screen: the divisions truncate toward 0
+        // (-5 div 2 is -2, -2 div 3 is 0). Without a handler nothing is
+        // fitted (a fit would give -5, -2); with one the right and bottom
+        // edges land on the work area's and the frame sticks out left and up.
+        {{1029, 770}, false, {}, {}, {-2, 0}},
+        {{1029, 770}, true, {0, 0}, {-2, 0}, {-5, -2}},
     };
     for (const Case& c : cases) {
         TqzSaveDialogEx dialog;
+        dialog.OnShow = [&](TCommonDialog* sender) {
+            SetWindowPos(GetParent(sender->Handle()), nullptr, 0, 0, c.frame.cx, c.frame.cy,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        };
         TPoint proposed{-1, -1};
         if (c.handler) {
             dialog.OnQueryDlgPos = [&](TCommonDialog* sender, TPoint& pt) {
@@ -242,15 +286,10 @@ TEST_F(SaveDialog, PlacementFollowsTheHandlerInsideTheWorkArea) {
             rect = SettledRect(frame);
             CancelSaveDialog(frame);
         });
-        const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-        const TPoint centred{(screenW - w) / 2, (screenH - h) / 3};
-        TPoint expected = c.handler ? c.wanted : centred;
-        if (expected.X + w > workArea.right) expected.X = workArea.right - w;
-        if (expected.Y + h > workArea.bottom) expected.Y = workArea.bottom - h;
-        EXPECT_EQ(rect.left, expected.X) << c.wanted.X;
-        EXPECT_EQ(rect.top, expected.Y) << c.wanted.Y;
+        EXPECT_EQ(rect.left, c.placed.X) << c.frame.cx << " " << c.wanted.X;
+        EXPECT_EQ(rect.top, c.placed.Y) << c.frame.cy << " " << c.wanted.Y;
         if (c.handler) {
-            EXPECT_EQ(proposed, centred);
+            EXPECT_EQ(proposed, c.proposed) << c.frame.cx << " " << c.wanted.X;
         }
     }
 }
@@ -298,17 +337,29 @@ TEST_F(SaveDialog, StartsInTheInitialDirAndAddsTheDefaultExtension) {
     }
 }
 
-TEST(SaveDialogRecord, LargeRecordOnThisPlatformWithThe76BytesCopiedBackAfterCancelAndError) {
+// The record sizes come from the platform's headers; these are this build's.
+TEST(SaveDialogRecord, SizesOfThisBuild) {
+#if defined(__i386__) || defined(_M_IX86)
+    const DWORD expected[] = {76, 88, 68};  // the shipped 32-bit program
+#else
+    const DWORD expected[] = {136, 152, 104};  // the x86-64 test build
+#endif
+    EXPECT_EQ(kDialogRecordSize, expected[0]);
+    EXPECT_EQ(kLargeDialogRecordSize, expected[1]);
+    EXPECT_EQ(sizeof(STARTUPINFOA), expected[2]);
+}
+
+TEST(SaveDialogRecord, LargeRecordOnThisPlatformWithTheSmallRecordCopiedBackAfterCancelAndError) {
     const TPlatformVersion& version = PlatformVersion();
-    // Under Wine the platform reports 6.1 (Windows 7): the 88-byte record.
-    ASSERT_EQ(DialogRecordSize(version.PlatformId, version.MajorVersion, version.MinorVersion), 88u);
+    // Under Wine the platform reports 6.1 (Windows 7): the large record.
+    ASSERT_TRUE(UsesLargeDialogRecord(version.PlatformId, version.MajorVersion, version.MinorVersion));
     using Run = BOOL(WINAPI*)(LPOPENFILENAMEA);
     for (const Run run : {Run{&FakeDialogRun::Cancelled}, Run{&FakeDialogRun::Throwing}}) {
         TqzSaveDialogEx dialog;
         OPENFILENAMEA record{};
-        record.lStructSize = 76;
+        record.lStructSize = kDialogRecordSize;
         record.nFilterIndex = 2;
-        // Beyond the 76 bytes the caller's record is not the system's to touch.
+        // Beyond the small record the caller's record is not the system's to touch.
         record.pvReserved = reinterpret_cast<void*>(0x1234);
         record.dwReserved = 0x55;
         record.FlagsEx = 0x66;
@@ -320,19 +371,42 @@ TEST(SaveDialogRecord, LargeRecordOnThisPlatformWithThe76BytesCopiedBackAfterCan
             threw = true;
         }
         EXPECT_EQ(threw, run == &FakeDialogRun::Throwing);
-        EXPECT_EQ(FakeDialogRun::seen.lStructSize, 88u);
+        EXPECT_EQ(FakeDialogRun::seen.lStructSize, kLargeDialogRecordSize);
         EXPECT_EQ(FakeDialogRun::seen.nFilterIndex, 2u);
         EXPECT_EQ(FakeDialogRun::seen.pvReserved, nullptr);
         EXPECT_EQ(FakeDialogRun::seen.dwReserved, 0u);
         EXPECT_EQ(FakeDialogRun::seen.FlagsEx, 0u);
         // The results come back whether the run was confirmed or not.
-        EXPECT_EQ(record.lStructSize, 88u);
+        EXPECT_EQ(record.lStructSize, kLargeDialogRecordSize);
         EXPECT_EQ(record.nFilterIndex, 9u);
         EXPECT_EQ(record.nFileOffset, 3u);
         EXPECT_NE(record.Flags & OFN_EXTENSIONDIFFERENT, 0u);
         EXPECT_EQ(record.pvReserved, reinterpret_cast<void*>(0x1234));
         EXPECT_EQ(record.dwReserved, 0x55u);
         EXPECT_EQ(record.FlagsEx, 0x66u);
+    }
+}
+
+// A confirmed run takes the name, the filter index and both option bits from
+// the returned record, setting them as well as clearing them.
+TEST(SaveDialogRecord, ExecuteTakesTheResultsAndBothOptionBitsFromTheRecord) {
+    DialogWithFakeRun dialog;
+    dialog.SetFilterIndex(2);
+    const TOpenOptions base = ofHideReadOnly | ofEnableSizing;
+    ASSERT_EQ(dialog.Options(), base);
+    using Run = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    struct Case { Run run; const char* name; TOpenOptions options; };
+    const Case cases[] = {
+        {&FakeDialogRun::ConfirmedWithBits, "C:\\picked.dat", base | ofReadOnly | ofExtensionDifferent},
+        {&FakeDialogRun::ConfirmedWithoutBits, "C:\\picked.txt", base},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(dialog.DoExecute(c.run));
+        EXPECT_EQ(dialog.FileName(), c.name);
+        EXPECT_EQ(dialog.FilterIndex(), 9);
+        EXPECT_EQ(dialog.Options(), c.options) << c.name;
+        // The option taken back goes into the next run's record.
+        EXPECT_EQ(FakeDialogRun::seen.Flags & OFN_READONLY, c.run == &FakeDialogRun::ConfirmedWithBits ? 0u : OFN_READONLY);
     }
 }
 
@@ -354,7 +428,7 @@ TEST(SaveDialogRecord, WindowsAreEnabledAndTheActiveOneRestoredOnEveryPath) {
         FakeDialogRun::takeActivation = true;
         TSaveDialog dialog;
         OPENFILENAMEA record{};
-        record.lStructSize = 76;
+        record.lStructSize = kDialogRecordSize;
         try {
             dialog.RunSystemDialog(run, record);
         } catch (const std::runtime_error&) {
@@ -367,7 +441,7 @@ TEST(SaveDialogRecord, WindowsAreEnabledAndTheActiveOneRestoredOnEveryPath) {
         EXPECT_FALSE(IsWindowEnabled(alreadyDisabled));  // not the dialog's to enable
         EXPECT_EQ(GetActiveWindow(), own);
         // The family's own run hands the record over as it is.
-        EXPECT_EQ(FakeDialogRun::seen.lStructSize, 76u);
+        EXPECT_EQ(FakeDialogRun::seen.lStructSize, kDialogRecordSize);
     }
 }
 
@@ -381,8 +455,9 @@ TEST_F(SaveDialog, ShowThenCentringThenPlacementWithTheHookWindowHeldMeanwhile) 
         steps.push_back("show");
         hookAtShow = sender->Handle();
         frameAtShow = GetParent(hookAtShow);
-        // Moved away: only a centring after the show brings it back.
-        SetWindowPos(frameAtShow, nullptr, 3, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // Moved away (and given a known size): only a centring after the show
+        // brings it back.
+        SetWindowPos(frameAtShow, nullptr, 3, 7, 600, 420, SWP_NOZORDER | SWP_NOACTIVATE);
     };
     dialog.OnQueryDlgPos = [&](TCommonDialog*, TPoint& pt) {
         steps.push_back("query");
@@ -403,10 +478,9 @@ TEST_F(SaveDialog, ShowThenCentringThenPlacementWithTheHookWindowHeldMeanwhile) 
     }));
     EXPECT_EQ(steps, (std::vector<std::string>{"show", "query", "close"}));
     EXPECT_EQ(frameAtShow, frame);
-    const int w = atQuery.right - atQuery.left, h = atQuery.bottom - atQuery.top;
-    const TPoint centred{(GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 3};
-    EXPECT_EQ((TPoint{atQuery.left, atQuery.top}), centred);
-    EXPECT_EQ(proposed, centred);
+    // Centred on the 1024 x 768 screen: (1024 - 600) div 2, (768 - 420) div 3.
+    EXPECT_EQ((TPoint{atQuery.left, atQuery.top}), (TPoint{212, 116}));
+    EXPECT_EQ(proposed, (TPoint{212, 116}));
     EXPECT_EQ(placed.left, 20);
     EXPECT_EQ(placed.top, 30);
     // The hook window is let go when it is destroyed.
@@ -443,4 +517,20 @@ TEST_F(SaveDialog, AnErrorInAHandlerCancelsTheDialogAndIsRaisedAfterIt) {
     EXPECT_EQ(dialog.Handle(), nullptr);
     EXPECT_EQ(dialog.FileName(), "kept");
     EXPECT_TRUE(TopLevelWindowsOf(GetCurrentProcessId(), "#32770").empty());
+}
+
+
+// The start folder is set only when DefDirOn is on, whatever DefDir holds.
+TEST(SaveDialogSetup, StartFolderOnlyWithDefDirOn) {
+    TempDir dir;
+    struct Case { bool defDirOn; std::string initialDir; };
+    const Case cases[] = {{false, ""}, {true, dir.Path().substr(0, dir.Path().size() - 1)}};
+    for (const Case& c : cases) {
+        AppIni.DefDir = dir.Path();
+        AppIni.DefDirOn = c.defDirOn;
+        TqzSaveDialogEx dialog;
+        SetupSaveDialog(dialog);
+        AppIni = TAppIni{};
+        EXPECT_EQ(dialog.InitialDir(), c.initialDir) << c.defDirOn;
+    }
 }

@@ -44,7 +44,17 @@ TEST(Settings, NoFileGivesTheDefaultsOfEveryKey) {
         HostWindow = saved;
         const TAppIni settings = std::exchange(AppIni, TAppIni{});
         EXPECT_FALSE(settings.AutoFileName);
-        for (const PatternListKey& key : kPatternListKeys) EXPECT_EQ(settings.*key.field, key.defaultValue) << key.key;
+        EXPECT_EQ(settings.UserFileFilter, "*.txt;*.htm;*.html;*.cgi;*.pl");
+        EXPECT_EQ(settings.HtmlDocFilter, "*.htm;*.html;*.asp");
+        EXPECT_EQ(settings.PerlDocFilter, "*.cgi;*.pl");
+        EXPECT_EQ(settings.IniDocFilter, "*.ini;*.inf;*.url");
+        EXPECT_EQ(settings.BatDocFilter, "*.bat");
+        EXPECT_EQ(settings.CppDocFilter, "*.c;*.cpp;*.h");
+        EXPECT_EQ(settings.JavaDocFilter, "*.java");
+        EXPECT_EQ(settings.VbDocFilter, "*.bas;*.vbs");
+        EXPECT_EQ(settings.HspDocFilter, "*.as");
+        EXPECT_EQ(settings.PasDocFilter, "*.pas;*.dpr");
+        EXPECT_EQ(settings.RubyDocFilter, "*.rb");
         EXPECT_EQ(settings.DefDir, documents);
         EXPECT_FALSE(settings.DefDirOn);
     }
@@ -102,31 +112,51 @@ TEST(Settings, YesNoKeysAreWholeNumbers) {
 
 TEST(Settings, EmptyValuesStayEmptyAndLongOnesAreCut) {
     TempDir dir;
-    const std::string longValue(1100, 'p');
-    const std::string path = IniFile(dir, "HtmlDocFilter=\r\nUserFileFilter=" + longValue + "\r\nRubyDocFilter=*.rbw\r\n");
+    const std::string path = IniFile(dir, "HtmlDocFilter=\r\nRubyDocFilter=*.rbw\r\n");
     const TAppIni settings = ReadAppIni(path, GetDocumentsDir());
     EXPECT_EQ(settings.HtmlDocFilter, "");
-    EXPECT_EQ(settings.UserFileFilter, longValue.substr(0, 1023));
     EXPECT_EQ(settings.RubyDocFilter, "*.rbw");
     EXPECT_EQ(settings.PerlDocFilter, "*.cgi;*.pl");
+    // At most 1023 bytes: a value of 1023 comes back whole, one of 1024 loses its last byte.
+    for (const std::size_t size : {1022u, 1023u, 1024u, 1100u}) {
+        const std::string value = std::string(size - 1, 'p') + "q";
+        const std::string expected = size <= 1023 ? value : std::string(1023, 'p');
+        EXPECT_EQ(ReadIniString(IniFile(dir, "UserFileFilter=" + value + "\r\n"), "Option", "UserFileFilter", ""), expected)
+            << size;
+    }
     EXPECT_EQ(ReadIniString(path, "Option", "NoSuchKey", "dflt"), "dflt");
     EXPECT_EQ(ReadIniString(path, "NoSuchSection", "HtmlDocFilter", "dflt"), "dflt");
 }
 
-TEST(Settings, LoadAppIniReadsTheFileTheHostNames) {
+// Every key, with a value of its own, from the file the host names: a key
+// name misspelt or two names swapped would show here.
+TEST(Settings, LoadAppIniReadsEveryKeyFromTheFileTheHostNames) {
     TempDir dir;
-    const std::string path = IniFile(dir, "AutoFileName=1\r\nBatDocFilter=*.cmd\r\nDefDir=C:\\work\r\nDefDirOn=1\r\n");
-    StandinHost host({"--ini=" + path});
-    ASSERT_TRUE(host.Ready());
-    const HWND saved = HostWindow;
-    HostWindow = host.Main();
-    LoadAppIni();
-    HostWindow = saved;
-    EXPECT_TRUE(AppIni.AutoFileName);
-    EXPECT_EQ(AppIni.BatDocFilter, "*.cmd");
-    EXPECT_EQ(AppIni.DefDir, "C:\\work");
-    EXPECT_TRUE(AppIni.DefDirOn);
-    AppIni = TAppIni{};
+    struct Case { const char* key; const char* value; std::string TAppIni::*field; };
+    const Case cases[] = {
+        {"UserFileFilter", "*.u02", &TAppIni::UserFileFilter}, {"HtmlDocFilter", "*.h03", &TAppIni::HtmlDocFilter},
+        {"PerlDocFilter", "*.p04", &TAppIni::PerlDocFilter},   {"IniDocFilter", "*.i05", &TAppIni::IniDocFilter},
+        {"BatDocFilter", "*.b06", &TAppIni::BatDocFilter},     {"CppDocFilter", "*.c07", &TAppIni::CppDocFilter},
+        {"JavaDocFilter", "*.j08", &TAppIni::JavaDocFilter},   {"VbDocFilter", "*.v09", &TAppIni::VbDocFilter},
+        {"HspDocFilter", "*.h10", &TAppIni::HspDocFilter},     {"PasDocFilter", "*.p11", &TAppIni::PasDocFilter},
+        {"RubyDocFilter", "*.r12", &TAppIni::RubyDocFilter},   {"DefDir", "C:\\d13", &TAppIni::DefDir},
+    };
+    // The two yes/no keys each on once with the other off.
+    for (const bool autoFileName : {true, false}) {
+        std::string lines = std::string("AutoFileName=") + (autoFileName ? "1" : "0") + "\r\nDefDirOn=" +
+                            (autoFileName ? "0" : "1") + "\r\n";
+        for (const Case& c : cases) lines += std::string(c.key) + "=" + c.value + "\r\n";
+        StandinHost host({"--ini=" + IniFile(dir, lines)});
+        ASSERT_TRUE(host.Ready());
+        const HWND saved = HostWindow;
+        HostWindow = host.Main();
+        LoadAppIni();
+        HostWindow = saved;
+        const TAppIni settings = std::exchange(AppIni, TAppIni{});
+        EXPECT_EQ(settings.AutoFileName, autoFileName);
+        EXPECT_EQ(settings.DefDirOn, !autoFileName);
+        for (const Case& c : cases) EXPECT_EQ(settings.*c.field, c.value) << c.key;
+    }
 }
 
 TEST(Settings, ExpandDefDirWithTheProcessEnvironment) {
@@ -148,11 +178,10 @@ TEST(Settings, ExpandDefDirWithTheProcessEnvironment) {
     EXPECT_FALSE(IsExistingDir(percentDir + "\\none"));
     WriteFileBytes(dir.File("file"), "x");
     EXPECT_FALSE(IsExistingDir(dir.File("file")));
-    // The real variable of the example.
+    // The real variable of the example, which the platform always sets.
     char userProfile[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("USERPROFILE", userProfile, MAX_PATH) > 0) {
-        EXPECT_EQ(ExpandDefDir("%USERPROFILE%\\Desktop"), std::string(userProfile) + "\\Desktop");
-    }
+    ASSERT_GT(GetEnvironmentVariableA("USERPROFILE", userProfile, MAX_PATH), 0u);
+    EXPECT_EQ(ExpandDefDir("%USERPROFILE%\\Desktop"), std::string(userProfile) + "\\Desktop");
 }
 
 TEST(Settings, EnvironmentValuesAreTakenWhole) {

@@ -44,7 +44,7 @@
 #include <string>
 #include <vector>
 
-#include "support/Handles.h"
+#include "base/Handles.h"
 #include "tests/robot/HexText.h"
 
 namespace {

@@ -13,8 +13,8 @@
 
 #include "StandinOptions.h"
 #include "host/core/HostProtocol.h"
-#include "support/Handles.h"
-#include "support/core/ScopeGuard.h"
+#include "base/Handles.h"
+#include "base/core/ScopeGuard.h"
 
 namespace {
 
@@ -101,6 +101,8 @@ private:
     static LRESULT CALLBACK RawTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateTextWindow(HWND parent, HINSTANCE instance);
     void HoldTemporaryFiles();
+    void HoldStaleSection(unsigned long size);
+    void CloseWhileRunning();
 
     LRESULT OnGetText(WPARAM kind, LPARAM lParam);
     LRESULT OnSetText(WPARAM kind, LPARAM lParam);
@@ -119,6 +121,10 @@ private:
     std::string rawText_;
     std::size_t rawSelStart_ = 0, rawSelEnd_ = 0;
     bool running_ = false;
+    bool closedWhileRunning_ = false;
+    bool staleAtLockHeld_ = false;
+    bool locked_ = false;
+    DWORD lockedAt_ = 0;
     std::string lastSample_;
 };
 
@@ -173,6 +179,7 @@ bool Standin::Create(HINSTANCE instance) {
     ShowWindow(main_, SW_SHOW);
     UpdateWindow(main_);
     SetForegroundWindow(main_);
+    if (options_.staleSection != 0) HoldStaleSection(options_.staleSection);
     log_.Line("ready" + Field("main", HandleNumber(main_)) + Field("owner", HandleNumber(owner_)) +
               Field("edit", HandleNumber(edit_)) + Field("pid", static_cast<unsigned long long>(GetCurrentProcessId())));
     if (!options_.command.empty()) PostMessageA(main_, WM_STANDIN_START, 0, 0);
@@ -274,6 +281,29 @@ void Standin::HoldTemporaryFiles() {
         heldTemp_.push_back(std::move(file));
         log_.Line("holding" + Field("file", path));
     } while (FindNextFileA(search, &found));
+}
+
+// Misbehaviour: a section of the name the tool uses, smaller than the tool
+// needs, as another process could have left it.
+void Standin::HoldStaleSection(unsigned long size) {
+    const std::string name = HostSectionName(static_cast<std::uint32_t>(HandleNumber(main_)));
+    HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str());
+    if (section == nullptr) {
+        log_.Line("stale-section-failed" + Field("error", static_cast<unsigned long long>(GetLastError())));
+        return;
+    }
+    keptSections_.push_back(section);
+    log_.Line("stale-section" + Field("size", static_cast<unsigned long long>(size)));
+}
+
+// The user closes the editor while the started command still runs: the text
+// as it was then is the final text, the windows go, and the stand-in waits
+// for the command before it ends.
+void Standin::CloseWhileRunning() {
+    closedWhileRunning_ = true;
+    WriteFinal();
+    log_.Line("closed");
+    DestroyWindow(owner_ != nullptr ? owner_ : main_);
 }
 
 std::wstring Standin::EditText() const {
@@ -421,7 +451,13 @@ void Standin::RunCommand(const std::string& command) {
     const DWORD deadline = GetTickCount() + options_.childTimeoutMs;
     bool quit = false;
     while (true) {
-        Sample("state", true);
+        if (!closedWhileRunning_) Sample("state", true);
+        // Counted from the lock: by then the tool has read the text, however
+        // long its start took.
+        if (options_.closeAfterMs >= 0 && locked_ && !closedWhileRunning_ &&
+            GetTickCount() - lockedAt_ >= static_cast<DWORD>(options_.closeAfterMs)) {
+            CloseWhileRunning();
+        }
         const DWORD wait = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, kSampleMs, QS_ALLINPUT);
         if (wait == WAIT_OBJECT_0) break;
         if (static_cast<LONG>(GetTickCount() - deadline) > 0) {
@@ -436,7 +472,8 @@ void Standin::RunCommand(const std::string& command) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        if (quit) break;
+        // With its windows closed the stand-in still waits for the command.
+        if (quit && !closedWhileRunning_) break;
     }
     const double elapsedUs = Microseconds(launched);
     DWORD exitCode = 0;
@@ -452,7 +489,7 @@ void Standin::RunCommand(const std::string& command) {
     running_ = false;
     log_.Line("ended" + Field("exit", static_cast<unsigned long long>(exitCode)) +
               Field("elapsed_us", static_cast<long long>(elapsedUs)) + Field("cpu_us", cpuUs));
-    Sample("after", false);
+    if (!closedWhileRunning_) Sample("after", false);
     if (quit) PostQuitMessage(0);
 }
 
@@ -522,11 +559,25 @@ LRESULT Standin::MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case HM_GETMODE:
         log_.Line("msg\tHM_GETMODE" + Field("wparam", static_cast<unsigned long long>(wParam)) + Field("lparam", static_cast<long long>(lParam)));
         return options_.modeReply;
-    case WM_SETTEXT:
-        // Misbehaviour: when the tool locks the editor, grab its temporary
-        // file so that the tool cannot write it.
+    case WM_SETTEXT: {
+        // Misbehaviours, when the tool locks the editor: grab its temporary
+        // file so that the tool cannot write it; leave a section too small
+        // for the write-back.
+        if (running_ && !locked_) {
+            locked_ = true;
+            lockedAt_ = GetTickCount();
+        }
         if (!options_.holdTempIn.empty() && heldTemp_.empty()) HoldTemporaryFiles();
-        return DefWindowProcA(window, message, wParam, lParam);
+        if (options_.staleSectionAtLock != 0 && !staleAtLockHeld_) {
+            staleAtLockHeld_ = true;
+            HoldStaleSection(options_.staleSectionAtLock);
+        }
+        const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+        // A host that shows its main window's title on its owner window
+        // (the task-bar button) as well.
+        if (options_.mirrorTitle && owner_ != nullptr) SetWindowTextA(owner_, reinterpret_cast<const char*>(lParam));
+        return result;
+    }
     case HM_GETTEXT:
         return OnGetText(wParam, lParam);
     case HM_SETTEXT:

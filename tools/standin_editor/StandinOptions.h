@@ -23,6 +23,10 @@ struct StandinOptions {
     bool editWindowZero = false; // answer 0 when asked for the editing window
     std::string holdTempIn;      // when locked, hold the tool's temporary files in this folder open
     bool rawTextWindow = false;  // a bare window holding the bytes instead of an edit control (large texts)
+    unsigned long staleSection = 0;        // hold a section of the tool's name, this many bytes, from the start
+    unsigned long staleSectionAtLock = 0;  // the same, from when the tool locks the editor
+    bool mirrorTitle = false;    // copy the main window's title onto the owner window whenever it changes
+    long closeAfterMs = -1;      // close the editor's windows this long after the tool locked it, while the command runs
     std::string logPath;
     std::string finalTextPath;   // the text at exit, raw bytes
     std::string command;         // started once the window is up

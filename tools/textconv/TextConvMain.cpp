@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "support/Handles.h"
-#include "support/core/ScopeGuard.h"
+#include "base/Handles.h"
+#include "base/core/ScopeGuard.h"
 #include "tools/textconv/core/TextConv.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 
 namespace {
 

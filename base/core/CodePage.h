@@ -4,7 +4,7 @@
 #include <string_view>
 
 // What the byte logic needs of the ANSI code page. The program uses the
-// platform's own functions (see support/CodePageWin32.h); the native build and
+// platform's own functions (see base/CodePageWin32.h); the native build and
 // the fuzzers use the portable model of code page 932 below.
 class CodePage {
 public:
@@ -21,6 +21,9 @@ public:
     std::string Lowered(std::string text) const { LowerInPlace(text); return text; }
     std::string Uppered(std::string text) const { UpperInPlace(text); return text; }
 };
+
+// True when a double-byte character begins at the 1-based position.
+bool IsLeadByteAt(const CodePage& codePage, std::string_view text, std::size_t position);
 
 // Portable model of code page 932: lead bytes 81-9F and E0-FC, ASCII and
 // full-width Latin letters folded, second bytes and half-width kana untouched.

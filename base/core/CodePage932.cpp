@@ -1,4 +1,4 @@
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "support/core/CodePage.h"
+#include "base/core/CodePage.h"
 
 // The ANSI code page as the platform has it: CharLowerBuffA, CharUpperBuffA,
 // CompareStringA, and the lead-byte set filled once from SM_DBCSENABLED and

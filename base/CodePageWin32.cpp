@@ -1,4 +1,4 @@
-#include "support/CodePageWin32.h"
+#include "base/CodePageWin32.h"
 
 #include <windows.h>
 

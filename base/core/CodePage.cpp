@@ -1,0 +1,11 @@
+#include "base/core/CodePage.h"
+
+bool IsLeadByteAt(const CodePage& codePage, std::string_view text, std::size_t position) {
+    for (std::size_t i = 1; i <= text.size() && i <= position; ++i) {
+        if (codePage.IsLeadByte(static_cast<unsigned char>(text[i - 1]))) {
+            if (i == position) return true;
+            ++i;  // its second byte
+        }
+    }
+    return false;
+}

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs inside the virtual machine that scripts/vm-e2e.sh starts: the 32-bit
+# build's end-to-end suite under Wine's 32-bit loader, in our usual Wine
+# session. Arguments go to the suite. Exits with the suite's status.
+set -euo pipefail
+# The 32-bit flavour whatever this machine's own, and the prefix on the
+# guest's tmpfs: on the 9p share a new prefix takes minutes instead of
+# seconds.
+export PELMARIND_FLAVOUR=win32 PELMARIND_WINE_PREFIX=/tmp/wine-prefix
+source "$(dirname "$0")/../common.sh"
+wine_environment
+
+# A new prefix costs the better part of a minute here, so a finished one is
+# kept as a tar in the build folder. Its name holds what it was made from:
+# Wine's version and the steps that make it.
+key=$( { dpkg-query -W -f='${Version}' wine32:i386; declare -f ensure_prefix; } | sha256sum | cut -c1-16)
+prefix_tar=$BUILD/vm/wine-prefix32-$key.tar
+started=$SECONDS
+if [ -f "$prefix_tar" ]; then
+    echo "-- restoring the 32-bit Wine prefix"
+    mkdir -p "$WINEPREFIX"
+    tar -xf "$prefix_tar" -C "$WINEPREFIX"
+    start_wine_session
+else
+    start_wine_session
+    # The registry is on disk only once the wineserver has gone.
+    stop_wine_session
+    echo "-- keeping the 32-bit Wine prefix for the next runs"
+    tar -cf "$prefix_tar.part" -C "$WINEPREFIX" .
+    rm -f "$BUILD"/vm/wine-prefix32-*.tar
+    mv "$prefix_tar.part" "$prefix_tar"
+    start_wine_session
+fi
+echo "-- Wine session ready in $((SECONDS - started)) s"
+
+echo "-- e2e_tests.exe $*"
+started=$SECONDS
+status=0
+# (Through cat: a program whose output is the console would get Wine's console
+# host.)
+"$PE32_BUILD/wine-run" "$PE32_BUILD/bin/e2e_tests.exe" "$@" | cat || status=${PIPESTATUS[0]}
+echo "-- the suite took $((SECONDS - started)) s and exited with $status"
+stop_wine_session
+exit "$status"
