@@ -45,7 +45,7 @@ check_archive() {
     unzip -q "$1" -d "$out"
     local exe headers
     for exe in pelmarind.exe textconv.exe; do
-        headers=$(i686-w64-mingw32-objdump -p "$out/$exe")
+        headers=$(LC_ALL=C i686-w64-mingw32-objdump -p "$out/$exe")  # (English headings whatever the locale)
         grep -q 'file format pei-i386' <<<"$headers" || { echo "-- $exe is not a 32-bit Windows program" >&2; return 1; }
         grep -q '^Subsystem.*(Windows GUI)' <<<"$headers" || { echo "-- $exe is not a GUI-subsystem program" >&2; return 1; }
     done
