@@ -146,7 +146,7 @@ TEST_F(ExternalToolRun, CommandLineShapes) {
         {{}, AppIsProbe(), "  "},
         {{"--mode-reply=1"}, AppIsProbe() + " a b /nowmode", " /html \"a\" \"b\"  "},
         {{"--mode-reply=0"}, "/NOWMODE " + AppIsProbe(), " /def  "},
-        {{"--mode-reply=1"}, AppIsProbe() + " /hidden /ext= x", " \"/hidden\" \"x\"  "},
+        {{"--mode-reply=1"}, AppIsProbe() + " /hideaway /ext= x /saveas", " \"x\" \"/saveas\"  "},
         // No /app=: the host's own executable is started.
         {{"--exe=" + ProbePath()}, "", "  "},
     };

