@@ -19,14 +19,16 @@ started=$SECONDS
 if [ -f "$prefix_tar" ]; then
     echo "-- restoring the 32-bit Wine prefix"
     mkdir -p "$WINEPREFIX"
-    tar -xf "$prefix_tar" -C "$WINEPREFIX"
+    # (In records of 1 MB: each read from the share is a round trip to the
+    # host.)
+    tar -x -b 2048 -f "$prefix_tar" -C "$WINEPREFIX"
     start_wine_session
 else
     start_wine_session
     # The registry is on disk only once the wineserver has gone.
     stop_wine_session
     echo "-- keeping the 32-bit Wine prefix for the next runs"
-    tar -cf "$prefix_tar.part" -C "$WINEPREFIX" .
+    tar -c -b 2048 -f "$prefix_tar.part" -C "$WINEPREFIX" .
     rm -f "$BUILD"/vm/wine-prefix32-*.tar
     mv "$prefix_tar.part" "$prefix_tar"
     start_wine_session
@@ -35,10 +37,19 @@ echo "-- Wine session ready in $((SECONDS - started)) s"
 
 echo "-- e2e_tests.exe $*"
 started=$SECONDS
+# Its output goes to a file that is shown as it grows: not to the console,
+# which would give every Windows program Wine's console host, and not through
+# a pipe, which stays open while any program that a test left running holds
+# it, so that the reader would wait for that program forever.
+log=/tmp/e2e_tests.log
+"$PE32_BUILD/wine-run" "$PE32_BUILD/bin/e2e_tests.exe" "$@" </dev/null >"$log" 2>&1 &
+suite=$!
+tail -n +1 -f --pid="$suite" "$log"
 status=0
-# (Through cat: a program whose output is the console would get Wine's console
-# host.)
-"$PE32_BUILD/wine-run" "$PE32_BUILD/bin/e2e_tests.exe" "$@" | cat || status=${PIPESTATUS[0]}
+wait "$suite" || status=$?
 echo "-- the suite took $((SECONDS - started)) s and exited with $status"
+# Our programs run from the Z: drive; any still running were left by a test.
+left=$(ps -eo args= | grep '^Z:' || true)
+[ -z "$left" ] || printf -- '-- still running after the suite (ended with the session):\n%s\n' "$left"
 stop_wine_session
 exit "$status"

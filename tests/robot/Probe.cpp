@@ -21,7 +21,7 @@ std::vector<StandinHost::Record> WaitForRecords(const std::string& path, const s
     const DWORD start = GetTickCount();
     for (;;) {
         auto records = ReadLogRecords(path, tag);
-        if (!records.empty() || GetTickCount() - start >= timeoutMs) return records;
+        if (!records.empty() || GetTickCount() - start >= Scaled(timeoutMs)) return records;
         Sleep(10);
     }
 }

@@ -181,7 +181,7 @@ ChildProcess::~ChildProcess() {
 }
 
 std::optional<DWORD> ChildProcess::Wait(DWORD timeoutMs) {
-    if (!process_ || WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+    if (!process_ || WaitForSingleObject(process_.Get(), Scaled(timeoutMs)) != WAIT_OBJECT_0) return std::nullopt;
     DWORD code = 0;
     GetExitCodeProcess(process_.Get(), &code);
     return code;
@@ -213,6 +213,16 @@ std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className) {
     return search.found;
 }
 
+DWORD Scaled(DWORD timeoutMs) {
+    static const DWORD scale = [] {
+        char value[16] = {};
+        const DWORD n = GetEnvironmentVariableA("PELMARIND_TIME_SCALE", value, sizeof value);
+        const unsigned long parsed = n > 0 && n < sizeof value ? std::strtoul(value, nullptr, 10) : 1;
+        return parsed >= 1 && parsed <= 100 ? static_cast<DWORD>(parsed) : DWORD{1};
+    }();
+    return timeoutMs * scale;
+}
+
 HWND WaitForTopLevelWindow(DWORD pid, const char* className, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     do {
@@ -220,7 +230,7 @@ HWND WaitForTopLevelWindow(DWORD pid, const char* className, DWORD timeoutMs) {
             if (IsWindowVisible(window)) return window;
         }
         Sleep(20);
-    } while (GetTickCount() - start < timeoutMs);
+    } while (GetTickCount() - start < Scaled(timeoutMs));
     return nullptr;
 }
 
@@ -258,7 +268,7 @@ std::optional<MessageBoxView> WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
             return view;
         }
         Sleep(20);
-    } while (GetTickCount() - start < timeoutMs);
+    } while (GetTickCount() - start < Scaled(timeoutMs));
     return std::nullopt;
 }
 
@@ -276,7 +286,7 @@ StandinHost::StandinHost(const std::vector<std::string>& switches, const std::st
     process_ = ChildProcess(line);
     if (!process_.Started()) return;
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 20000) {
+    while (GetTickCount() - start < Scaled(20000)) {
         const auto ready = Records("ready");
         if (!ready.empty()) {
             main_ = reinterpret_cast<HWND>(std::stoul(ready[0].at("main")));
@@ -314,7 +324,7 @@ DWORD StandinHost::WaitForStartedPid(DWORD timeoutMs) {
         const auto started = Records("started");
         if (!started.empty()) return static_cast<DWORD>(std::stoul(started[0].at("pid")));
         Sleep(10);
-    } while (GetTickCount() - start < timeoutMs);
+    } while (GetTickCount() - start < Scaled(timeoutMs));
     return 0;
 }
 

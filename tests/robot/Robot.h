@@ -52,6 +52,12 @@ private:
     DWORD pid_ = 0;
 };
 
+// Every wait of the robot is stretched by PELMARIND_TIME_SCALE (a whole
+// number, 1 when unset): on a machine that runs the programs many times slower
+// than a native one (an emulated one), a fixed wait would end before the
+// program got there. No wait is ever shortened.
+DWORD Scaled(DWORD timeoutMs);
+
 std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className = nullptr);
 HWND WaitForTopLevelWindow(DWORD pid, const char* className, DWORD timeoutMs);
 std::string ClassNameOf(HWND window);

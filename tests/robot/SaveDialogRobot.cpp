@@ -30,7 +30,7 @@ HWND WaitForSaveDialog(DWORD pid, DWORD timeoutMs) {
             if (IsWindowVisible(window) && SaveDialogNameBox(window) != nullptr) return window;
         }
         Sleep(20);
-    } while (GetTickCount() - start < timeoutMs);
+    } while (GetTickCount() - start < Scaled(timeoutMs));
     return nullptr;
 }
 
