@@ -5,14 +5,14 @@
 #include <vector>
 
 #include "app/Unit1.h"
-#include "host/HostLink.h"
 #include "base/CodePageWin32.h"
+#include "base/core/ScopeGuard.h"
+#include "host/HostLink.h"
 #include "support/FileHelpers.h"
 #include "support/Launcher.h"
 #include "support/PhaseLog.h"
 #include "support/Switches.h"
 #include "support/core/PathText.h"
-#include "base/core/ScopeGuard.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
 

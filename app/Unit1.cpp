@@ -5,10 +5,10 @@
 
 #include "app/ExternalToolJob.h"
 #include "app/SaveJob.h"
+#include "base/core/ScopeGuard.h"
 #include "host/HostLink.h"
 #include "support/PhaseLog.h"
 #include "support/Switches.h"
-#include "base/core/ScopeGuard.h"
 #include "support/core/Texts.h"
 
 std::int32_t SelLength = 0;

@@ -2,8 +2,8 @@
 
 #include "app/Forms.h"
 #include "app/Unit1.h"
-#include "host/HostLink.h"
 #include "base/CodePageWin32.h"
+#include "host/HostLink.h"
 #include "support/PhaseLog.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

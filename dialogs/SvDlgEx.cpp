@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
-#include "host/HostLink.h"
 #include "base/CodePageWin32.h"
 #include "base/Handles.h"
 #include "base/core/ScopeGuard.h"
+#include "host/HostLink.h"
 
 #if defined(__i386__) || defined(_M_IX86)
 static_assert(kDialogRecordSize == 76 && kLargeDialogRecordSize == 88, "the 32-bit program's dialog records");

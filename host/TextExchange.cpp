@@ -1,8 +1,8 @@
 #include <cstring>
 
+#include "base/Handles.h"
 #include "host/HostLink.h"
 #include "host/core/ByteScan.h"
-#include "base/Handles.h"
 
 namespace {
 

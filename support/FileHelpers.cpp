@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "base/Handles.h"
-#include "support/core/DateTime.h"
 #include "base/core/ScopeGuard.h"
+#include "support/core/DateTime.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
 

@@ -1,7 +1,7 @@
 #include "support/SaveFilter.h"
 
-#include "host/HostLink.h"
 #include "base/CodePageWin32.h"
+#include "host/HostLink.h"
 #include "support/Settings.h"
 
 void SetupSaveDialog(TqzSaveDialogEx& dialog) {

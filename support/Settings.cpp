@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "host/HostLink.h"
 #include "base/CodePageWin32.h"
 #include "base/Handles.h"
 #include "base/core/ScopeGuard.h"
+#include "host/HostLink.h"
 
 TAppIni AppIni;
 

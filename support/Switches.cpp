@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "host/HostLink.h"
 #include "base/CodePageWin32.h"
+#include "host/HostLink.h"
 
 namespace {
 

@@ -23,8 +23,8 @@
 #include <thread>
 #include <vector>
 
-#include "bench/BenchClock.h"
 #include "base/Handles.h"
+#include "bench/BenchClock.h"
 #include "support/Launcher.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "support/core/AppIni.h"
 #include "base/core/CodePage.h"
+#include "support/core/AppIni.h"
 
 // The Save dialog's file types and the default file name, free of the platform.
 

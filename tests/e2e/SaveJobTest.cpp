@@ -3,8 +3,8 @@
 // the real Save dialog of the tool's process.
 #include <gtest/gtest.h>
 
-#include "support/core/ToolError.h"
 #include "support/core/Texts.h"
+#include "support/core/ToolError.h"
 #include "tests/robot/Robot.h"
 #include "tests/robot/SaveDialogRobot.h"
 

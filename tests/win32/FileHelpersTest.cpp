@@ -3,8 +3,8 @@
 
 #include <thread>
 
-#include "support/FileHelpers.h"
 #include "base/core/ScopeGuard.h"
+#include "support/FileHelpers.h"
 #include "support/core/DateTime.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"

@@ -6,8 +6,8 @@
 #include <optional>
 #include <thread>
 
-#include "support/Launcher.h"
 #include "base/core/ScopeGuard.h"
+#include "support/Launcher.h"
 #include "tests/robot/HandleCount.h"
 #include "tests/robot/HexText.h"
 #include "tests/robot/Probe.h"

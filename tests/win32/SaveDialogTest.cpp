@@ -9,9 +9,9 @@
 #include <thread>
 #include <utility>
 
+#include "base/core/ScopeGuard.h"
 #include "dialogs/SvDlgEx.h"
 #include "host/HostLink.h"
-#include "base/core/ScopeGuard.h"
 #include "support/SaveFilter.h"
 #include "support/Settings.h"
 #include "support/core/SaveFilterCore.h"

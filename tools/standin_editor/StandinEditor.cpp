@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "StandinOptions.h"
-#include "host/core/HostProtocol.h"
 #include "base/Handles.h"
 #include "base/core/ScopeGuard.h"
+#include "host/core/HostProtocol.h"
 
 namespace {
 
