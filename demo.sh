@@ -55,6 +55,31 @@ else
 fi
 echo "== screenshots: $DEMO/locked.png (while the converter runs), $DEMO/converted.png (after)"
 
+echo "== a slow conversion, stopped: after a second the tool shows its running window over the editor;"
+echo "   中止 ends the converter and leaves the editor's text as it was"
+rm -f "$DEMO/standin-abort.log" "$DEMO/final-abort.txt" "$DEMO/ready" "$DEMO/go"
+PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/standin_editor.exe" \
+    "--text-file=$(winpath "$DEMO/fruit.txt")" "--log=$(winpath "$DEMO/standin-abort.log")" \
+    "--final=$(winpath "$DEMO/final-abort.txt")" --linger-ms=1500 -- \
+    "$(winpath "$BIN/pelmarind.exe")" "/app=$(winpath "$BIN/textconv.exe")" /sort /delay=60000 &
+editor=$!
+PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/running_window_driver.exe" \
+    "$(winpath "$DEMO/ready")" "$(winpath "$DEMO/go")" &
+driver=$!
+for _ in $(seq 600); do [ -f "$DEMO/ready" ] && break; sleep 0.1; done
+import -window root "$DEMO/running.png"
+touch "$DEMO/go"
+wait $driver || true
+wait $editor || true
+if cmp -s "$DEMO/fruit.txt" "$DEMO/final-abort.txt"; then
+    echo "-- 中止 pressed: the converter was ended, and the editor's text is unchanged:"
+    iconv -f CP932 -t UTF-8 "$DEMO/final-abort.txt"
+else
+    echo "-- after 中止 the editor's text differs from the text before" >&2
+    exit 1
+fi
+echo "== screenshot: $DEMO/running.png (the running window, before 中止)"
+
 echo "== the Save job: the tool started with /save shows its Save dialog over the editor"
 printf '%s\r\n' "[Option]" "AutoFileName=1" "DefDirOn=1" "DefDir=$(winpath "$DEMO")" > "$DEMO/host.ini"
 rm -f "$DEMO/ready" "$DEMO/go" "$DEMO/saved.txt"

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <vector>
-
+#include "app/HostLock.h"
+#include "app/RunningWindow.h"
 #include "app/Unit1.h"
 #include "base/CodePageWin32.h"
 #include "base/core/ScopeGuard.h"
@@ -17,50 +17,6 @@
 #include "support/core/ToolError.h"
 
 namespace {
-
-// A window's whole title. (A title longer than the usual 259 bytes must come
-// back whole too, so the buffer follows the title's length.)
-std::string WindowTitle(HWND window) {
-    if (window == nullptr) return {};
-    const int length = GetWindowTextLengthA(window);
-    std::vector<char> buffer(static_cast<std::size_t>(std::max(length, MAX_PATH - 1)) + 1, '\0');
-    const int copied = GetWindowTextA(window, buffer.data(), static_cast<int>(buffer.size()));
-    return std::string(buffer.data(), static_cast<std::size_t>(std::max(copied, 0)));
-}
-
-// The host's two titles while it is locked: prefixed on construction, set
-// back by Restore or, at the latest, on destruction. Both are read before
-// either is set: a host that copies its main window's title onto its owner
-// window would otherwise have the owner's title saved with the prefix in it.
-class LockedTitles {
-public:
-    LockedTitles() {
-        for (Saved& s : saved_) {
-            if (s.window != nullptr) s.title = WindowTitle(s.window);
-        }
-        for (const Saved& s : saved_) {
-            if (s.window != nullptr) SetWindowTextA(s.window, LockedTitle(s.title, SystemCodePage()).c_str());
-        }
-    }
-    LockedTitles(const LockedTitles&) = delete;
-    LockedTitles& operator=(const LockedTitles&) = delete;
-    ~LockedTitles() { Restore(); }
-    void Restore() {
-        if (restored_) return;
-        restored_ = true;
-        for (const Saved& s : saved_) {
-            if (s.window != nullptr) SetWindowTextA(s.window, s.title.c_str());
-        }
-    }
-
-private:
-    struct Saved {
-        HWND window;
-        std::string title;
-    };
-    Saved saved_[2] = {{HostWindow, {}}, {HostOwnerWindow, {}}};
-    bool restored_ = false;
-};
 
 // A new empty file in the temporary-files folder, named by the system from
 // the prefix "qlk"; empty when it could not be made.
@@ -92,18 +48,17 @@ void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
     }
 
     // The lock. Whatever happens from here, the file goes (unless it holds a
-    // result that could not be put back), the owner window is enabled again
-    // and the host comes to the front.
+    // result that could not be put back), the host's windows are enabled
+    // again and it comes to the front; the titles are put back too, a failed
+    // hand-over included.
     bool keepTempFile = false;
-    EnableWindow(HostOwnerWindow, FALSE);
+    HostLock lock(HostWindow, HostOwnerWindow);
     ScopeGuard unlock([&] {
         if (!keepTempFile) DeleteFileA(tempFile.c_str());
-        EnableWindow(HostOwnerWindow, TRUE);
+        lock.RestoreTitles();
+        lock.Unlock();
         BringHostToFront(HostWindow);
     });
-    // Armed before the hand-over, so that a failed write does not leave the
-    // host titled as locked.
-    LockedTitles titles;
     EndPhase("temporary file and lock");
 
     SaveTextToFile(editorText, tempFile);
@@ -111,13 +66,18 @@ void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
     form.InitialModifiedTime = GetFileModifiedTime(tempFile);
     EndPhase("time query");
 
-    if (!RunAndWait(GetShortPath(program), passedOnList + " " + tempFile, HasSwitch("/hide"))) {
+    RunningWindow running(form.Application().Instance(), program, lock);
+    const RunOutcome outcome = RunAndWait(GetShortPath(program), passedOnList + " " + tempFile, HasSwitch("/hide"), &running);
+    if (outcome == RunOutcome::NotStarted) {
         ShowWarning(LaunchFailedMessage(program, passedOnList, tempFile));
         return;
     }
+    // Stopped by the user: as after a failed start, nothing is written back
+    // and nothing more is said.
+    if (outcome == RunOutcome::Aborted) return;
     EndPhase("process start and wait");
 
-    titles.Restore();
+    lock.RestoreTitles();
     if (form.InitialModifiedTime != 0 && GetFileModifiedTime(tempFile) != form.InitialModifiedTime) {
         // Into the editor text's own storage: it is not needed any more.
         LoadTextFromFile(tempFile, editorText);

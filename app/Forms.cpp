@@ -1,5 +1,7 @@
 #include "app/Forms.h"
 
+#include "app/Unit1.h"
+#include "app/core/ErrorText.h"
 #include "support/core/Texts.h"
 
 namespace {
@@ -40,8 +42,8 @@ void TApplication::Terminate() {
     if (handle_ != nullptr) PostMessageA(handle_, WM_NULL, 0, 0);
 }
 
-void TApplication::ShowException(const std::exception& error) const { ShowException(error.what()); }
+void TApplication::ShowException(const std::exception& error) const { ShowException(UserMessageFor(error)); }
 
-void TApplication::ShowException(const char* message) const {
-    MessageBoxA(nullptr, message, kAppCaption, MB_OK | MB_ICONERROR);
+void TApplication::ShowException(const std::string& message) const {
+    MessageBoxA(HostOwnerForMessages(), message.c_str(), kAppCaption, MB_OK | MB_ICONERROR);
 }

@@ -2,6 +2,9 @@
 #include <windows.h>
 
 #include <exception>
+#include <string>
+
+#include "app/core/ErrorText.h"
 
 // The least application framework the tool needs: the application object with
 // its hidden top-level window, the message loop, the terminate request and
@@ -25,9 +28,12 @@ public:
     void Terminate();
     bool Terminated() const { return terminated_; }
 
-    // The default error display: a message box with the exception's message.
+    // The default error display: a message box with the error's message,
+    // owned by the host's owner window like the driver's own messages. The
+    // tool's own errors carry the user's message; others are named in
+    // Japanese, with the library's text as the detail.
     void ShowException(const std::exception& error) const;
-    void ShowException(const char* message) const;
+    void ShowException(const std::string& message) const;
 
     // Runs a handler so that no exception leaves a window procedure: an
     // escaping one is shown by the default error display.
@@ -38,7 +44,7 @@ public:
         } catch (const std::exception& error) {
             ShowException(error);
         } catch (...) {
-            ShowException("Unknown error");
+            ShowException(UserMessageForUnknownError());
         }
     }
 

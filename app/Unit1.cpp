@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/ExternalToolJob.h"
+#include "app/HostLock.h"
 #include "app/SaveJob.h"
 #include "base/core/ScopeGuard.h"
 #include "host/HostLink.h"
@@ -49,9 +50,10 @@ bool ReadEditorText(std::string& editorText) {
 
 }  // namespace
 
+HWND HostOwnerForMessages() { return IsWindow(HostOwnerWindow) ? HostOwnerWindow : nullptr; }
+
 void ShowWarning(const std::string& text) {
-    const HWND owner = IsWindow(HostOwnerWindow) ? HostOwnerWindow : nullptr;
-    MessageBoxA(owner, text.c_str(), kAppCaption, MB_OK | MB_ICONWARNING);
+    MessageBoxA(HostOwnerForMessages(), text.c_str(), kAppCaption, MB_OK | MB_ICONWARNING);
 }
 
 const TPelmarindMainForm::MessageHandler TPelmarindMainForm::kHandlers[] = {
@@ -128,6 +130,13 @@ void TPelmarindMainForm::FormActivate(TPelmarindMainForm*) {
         return;
     }
     EndPhase("start-up");
+    // One run per editor. The message has no owner: the other copy keeps the
+    // editor's windows disabled, and nothing here may touch them.
+    const HostRunMark runMark(HostWindow);
+    if (!runMark.Acquired()) {
+        MessageBoxA(nullptr, kAlreadyRunning, kAppCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
     // Nothing is locked, written, started or shown before the text is had.
     std::string editorText;
     if (!ReadEditorText(editorText)) {

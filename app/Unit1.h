@@ -15,6 +15,7 @@ extern std::int32_t SelLength;
 // by the host's owner window (by none once that window is gone: the box
 // would not show at all with an owner that no longer exists).
 void ShowWarning(const std::string& text);
+HWND HostOwnerForMessages();
 
 // The tool's main window: borderless, empty and off-screen. It exists so that
 // the message loop runs and so that its activation starts the job.

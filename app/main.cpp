@@ -1,12 +1,30 @@
 #include <windows.h>
 
 #include "app/Forms.h"
+#include "app/HostLock.h"
 #include "app/Unit1.h"
 #include "base/CodePageWin32.h"
 #include "host/HostLink.h"
 #include "support/PhaseLog.h"
+#include "support/core/CommandLine.h"
+
+namespace {
+
+// A crash must not leave the host locked: the lock in force is undone
+// before the process ends.
+LONG WINAPI UndoLockOnCrash(EXCEPTION_POINTERS*) {
+    HostLock::RestoreAfterCrash();
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // A copy started by the tool to watch over a run does that alone.
+    const auto pieces = SplitCommandLine(GetCommandLineA());
+    if (IsLockWatcherCommand(pieces)) return RunLockWatcher(pieces);
+
+    SetUnhandledExceptionFilter(UndoLockOnCrash);
     StartPhaseLog();
     // The host is captured before the tool creates or shows any window: the
     // window in front is still the one that started the tool.

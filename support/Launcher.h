@@ -1,5 +1,31 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
+
+// What a caller learns of, and may ask of, a program while RunAndWait waits
+// for it. Nothing here is called for a program that ends before the delay.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    // How long the program may run before StillRunning is called.
+    virtual DWORD StillRunningDelayMs() const { return 1000; }
+    // Called once, when the program is still running after the delay (the
+    // wait for its readiness included), with the time since it started.
+    virtual void StillRunning(DWORD elapsedMs) = 0;
+    // Offered every message before it is dispatched; true when the observer
+    // handled it (a dialog's keyboard handling).
+    virtual bool PreTranslate(MSG&) { return false; }
+    // Asked after the messages that woke the wait were handled: true ends
+    // the program and everything it started.
+    virtual bool AbortRequested() const = 0;
+};
+
+enum class RunOutcome {
+    NotStarted,  // the platform refused to start the program
+    Ended,       // the program ended (or the wait for it failed)
+    Aborted,     // the observer asked to stop it: it and what it started are gone
+};
 
 // Starts the command line `program + " " + arguments` (nothing quoted or
 // escaped) and returns once the started process has ended, serving this
@@ -7,10 +33,17 @@
 // information with the show state and standard handles marked as given; its
 // show state is SW_HIDE when `hide` is set and the program (never the
 // arguments) is an interpreter call that runs one command and ends
-// (IsInterpreterCommand), otherwise the tool's own. Gives false, at once and
-// with nothing left open, when the platform refuses to start the program;
-// true otherwise. The exit code is not read.
+// (IsInterpreterCommand), otherwise the tool's own. Gives NotStarted, at once
+// and with nothing left open, when the platform refuses to start the
+// program. The exit code is not read.
+//
+// The program is started in a job of its own (where the system allows one),
+// so that an abort ends the processes it started as well; the job ends
+// nothing by itself: a program left running when the tool ends keeps
+// running.
 //
 // A WM_QUIT taken from the queue during the wait does not end it: the wait
 // goes on until the child has ended, and the quit is posted again then.
+RunOutcome RunAndWait(const std::string& program, const std::string& arguments, bool hide, RunObserver* observer);
+// The same with no observer: true unless the program could not be started.
 bool RunAndWait(const std::string& program, const std::string& arguments, bool hide);

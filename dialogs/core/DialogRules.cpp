@@ -15,6 +15,14 @@ TPoint FitToWorkArea(TPoint pt, std::int32_t right, std::int32_t bottom, const T
     return pt;
 }
 
+TPoint CentredOver(const TRect& over, std::int32_t width, std::int32_t height, const TRect& workArea) {
+    TPoint pt{over.Left + (over.Right - over.Left - width) / 2, over.Top + (over.Bottom - over.Top - height) / 2};
+    pt = FitToWorkArea(pt, pt.X + width, pt.Y + height, workArea);
+    if (pt.X < workArea.Left) pt.X = workArea.Left;
+    if (pt.Y < workArea.Top) pt.Y = workArea.Top;
+    return pt;
+}
+
 std::string ConvertFilter(const CodePage& codePage, const std::string& filter) {
     if (filter.empty()) return {};
     // Items alternate description, pattern list. An empty item would read as

@@ -46,3 +46,10 @@ std::string ConvertFilter(const CodePage& codePage, const std::string& filter);
 // unless it follows a colon (a drive root), is the second byte of a
 // double-byte character, or is the whole text.
 std::string InitialDirValue(const CodePage& codePage, const std::string& dir);
+
+// Where a frame of the given size goes when centred over the rectangle
+// `over` (a window) and kept inside the work area: pulled in on the right and
+// at the bottom, then on the left and at the top, so that a frame larger than
+// the area keeps its top-left corner (and caption) inside it. Halves truncate
+// toward zero.
+TPoint CentredOver(const TRect& over, std::int32_t width, std::int32_t height, const TRect& workArea);

@@ -12,6 +12,18 @@ inline constexpr char kLockPrefix[] = "[ロック] ";
 inline constexpr char kTextNotTaken[] = "Zorvaneからのテキストの取得に失敗しました。";
 // The program's result could not be put back; %s stands for the kept file.
 inline constexpr char kResultKept[] = "Zorvaneへの書き戻しに失敗しました。結果は次のファイルに残してあります。\r\n\r\n%s";
+// Another copy of the tool is in a run on the same editor.
+inline constexpr char kAlreadyRunning[] =
+    "このZorvaneでは既にPelmarindが実行中です。実行中の処理が終わってから、もう一度実行してください。";
+// Errors that the tool does not know by name.
+inline constexpr char kOutOfMemory[] = "メモリが不足しています。";
+inline constexpr char kUnexpectedError[] = "予期しないエラーが発生しました。";
+
+// The window shown while a program runs: "実行中: PROGRAM  N 秒".
+inline constexpr char kRunningLabel[] = "実行中: ";
+inline constexpr char kSecondsSuffix[] = " 秒";
+inline constexpr char kAbortButton[] = "中止";
+inline constexpr char kAbortNote[] = "［中止］を押すとプログラムを終了します。テキストは変更されません。";
 
 // File helper errors; %s stands for the file name.
 inline constexpr char kCannotCreateFile[] = "ﾌｧｲﾙ %s を作成できません";
@@ -21,7 +33,8 @@ inline constexpr char kStreamWriteError[] = "ｽﾄﾘｰﾑへの書き込み�
 // Every message the tool can show, each of which the user's guide explains.
 inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTaken,    kTempFileFailed,
                                                 kLaunchFailedSuffix, kResultKept,      kCannotCreateFile,
-                                                kCannotOpenFile,     kStreamWriteError};
+                                                kCannotOpenFile,     kStreamWriteError, kAlreadyRunning,
+                                                kOutOfMemory,        kUnexpectedError};
 
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";

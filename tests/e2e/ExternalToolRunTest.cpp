@@ -3,7 +3,10 @@
 // program.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <regex>
+
+#include "app/RunningWindowIds.h"
 
 #include "base/CodePageWin32.h"
 #include "support/FileHelpers.h"
@@ -91,17 +94,18 @@ protected:
         }
         return sets;
     }
-    // The host as it was left: titles back, owner enabled.
+    // The host as it was left: titles back, both windows enabled.
     static void ExpectUnlocked(const StandinHost& host, const std::string& title, const std::string& ownerTitle) {
         const auto after = host.Records("after");
         ASSERT_EQ(after.size(), 1u);
         EXPECT_EQ(after[0].at("title"), title);
         EXPECT_EQ(after[0].at("owner_title"), ownerTitle);
         EXPECT_EQ(after[0].at("owner_enabled"), "1");
+        EXPECT_EQ(after[0].at("main_enabled"), "1");
     }
     static bool SawLocked(const StandinHost& host, const std::string& title, const std::string& ownerTitle) {
         for (const auto& r : host.Records("state")) {
-            if (r.at("owner_enabled") == "0" && r.at("title") == LockedTitle(title, SystemCodePage()) &&
+            if (r.at("owner_enabled") == "0" && r.at("main_enabled") == "0" && r.at("title") == LockedTitle(title, SystemCodePage()) &&
                 r.at("owner_title") == LockedTitle(ownerTitle, SystemCodePage())) {
                 return true;
             }
@@ -313,9 +317,12 @@ TEST_F(ExternalToolRun, AnErrorInsideTheJobIsShownAndTheToolStillEnds) {
     EXPECT_EQ(box->text, FormatMessageText(kCannotOpenFile, file));
     EXPECT_EQ(box->caption, kAppCaption);
     EXPECT_TRUE(box->errorIcon);
+    // Owned by the editor's owner window, which it disables while it is up;
+    // the lock is undone before it shows.
+    EXPECT_EQ(box->owner, host.Owner());
     EXPECT_EQ(TextOf(host.Main()), "memo.txt - Zorvane");
     EXPECT_EQ(TextOf(host.Owner()), "Zorvane");
-    EXPECT_TRUE(IsWindowEnabled(host.Owner()));
+    EXPECT_TRUE(IsWindowEnabled(host.Main()));
     PressButton(box->window, IDOK);
     ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
     EXPECT_EQ(host.Records("ended").at(0).at("exit"), "0");
@@ -337,11 +344,13 @@ TEST_F(ExternalToolRun, AFailedHandOverStillPutsTheTitlesBack) {
     const auto held = host.Records("holding");
     ASSERT_EQ(held.size(), 1u);
     EXPECT_EQ(box->text, FormatMessageText(kCannotCreateFile, held[0].at("file")));
+    EXPECT_EQ(box->owner, host.Owner());
     EXPECT_EQ(TextOf(host.Main()), "memo.txt - Zorvane");
     EXPECT_EQ(TextOf(host.Owner()), "Zorvane");
-    EXPECT_TRUE(IsWindowEnabled(host.Owner()));
+    EXPECT_TRUE(IsWindowEnabled(host.Main()));
     PressButton(box->window, IDOK);
     ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
     EXPECT_TRUE(ReadLogRecords(record, "probe").empty()) << "the program must not run";
     EXPECT_EQ(host.FinalText(), "hello");
 }
@@ -430,4 +439,198 @@ TEST_F(ExternalToolRun, AResultThatCannotBePutBackIsKeptAndNamed) {
         DeleteFileA(file.c_str());
         EXPECT_EQ(TempFolderContents(), "") << c.what;
     }
+}
+
+namespace {
+
+// The window the tool shows while a program runs long, if it shows one now.
+HWND RunningWindowOf(DWORD toolPid) {
+    for (HWND window : TopLevelWindowsOf(toolPid, "#32770")) {
+        if (GetDlgItem(window, IDC_RUNNING_STATUS) != nullptr) return window;
+    }
+    return nullptr;
+}
+
+HWND WaitForRunningWindow(DWORD toolPid, DWORD timeoutMs) {
+    const DWORD started = GetTickCount();
+    for (;;) {
+        const HWND window = RunningWindowOf(toolPid);
+        if (window != nullptr && IsWindowVisible(window)) return window;
+        if (GetTickCount() - started > Scaled(timeoutMs)) return nullptr;
+        Sleep(20);
+    }
+}
+
+// The seconds that the window's status line shows after the program's name.
+long ShownSeconds(HWND window, const std::string& program) {
+    const std::string status = TextOf(GetDlgItem(window, IDC_RUNNING_STATUS));
+    const std::string head = kRunningLabel + program + "  ";
+    if (status.rfind(head, 0) != 0 || status.size() <= head.size()) return -1;
+    if (status.substr(status.size() - std::strlen(kSecondsSuffix)) != kSecondsSuffix) return -1;
+    return std::strtol(status.c_str() + head.size(), nullptr, 10);
+}
+
+KernelHandle OpenProcessById(const std::string& pid) {
+    return KernelHandle(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, std::stoul(pid)));
+}
+
+bool Ended(const KernelHandle& process, DWORD timeoutMs) {
+    return process && WaitForSingleObject(process.Get(), Scaled(timeoutMs)) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+// A run that ends at once shows no window at all; a long one shows it after
+// about a second, over the editor, counting, and without taking the keyboard
+// from the program's own window.
+TEST_F(ExternalToolRun, ARunningWindowShowsOnlyALongRun) {
+    {
+        StandinHost host({"--text=abc"}, Tool(AppIsProbe()));
+        ASSERT_TRUE(host.Ready());
+        const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
+        bool seen = false;
+        while (!host.WaitForExit(0)) {
+            seen = seen || RunningWindowOf(tool) != nullptr;
+            Sleep(10);
+        }
+        EXPECT_FALSE(seen);
+    }
+    StandinHost host({"--text=abc"}, Tool(AppIsProbe() + " --window --sleep=4000"));
+    ASSERT_TRUE(host.Ready());
+    const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
+    const HWND window = WaitForRunningWindow(tool, 10000);
+    ASSERT_NE(window, nullptr);
+    const auto shown = ReadLogRecords(record, "window");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(GetForegroundWindow(), reinterpret_cast<HWND>(std::stoull(shown[0].at("hwnd"), nullptr, 16)));
+    EXPECT_EQ(TextOf(window), kAppCaption);
+    EXPECT_EQ(GetWindow(window, GW_OWNER), host.Main());
+    EXPECT_EQ(TextOf(GetDlgItem(window, IDCANCEL)), kAbortButton);
+    EXPECT_EQ(TextOf(GetDlgItem(window, IDC_RUNNING_NOTE)), kAbortNote);
+    const long first = ShownSeconds(window, ProbePath());
+    EXPECT_GE(first, 1);
+    Sleep(1600);
+    EXPECT_GT(ShownSeconds(window, ProbePath()), first);
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+}
+
+// 中止, Esc and the close box end the program and what it started, and put
+// the editor back as after a failed start: nothing written back though the
+// file changed, the file gone, no message.
+TEST_F(ExternalToolRun, AbortEndsTheProgramAndWhatItStartedAndLeavesTheTextAlone) {
+    TempDir interpreterDir;
+    const std::string changed = " --write-hex=" + HexText("changed");
+    struct Case {
+        const char* what;
+        std::string arguments;
+        const char* childTag;  // the record that names a process the program started
+        void (*press)(HWND window);
+    };
+    const Case cases[] = {
+        {"button", AppIsProbe() + changed + " --spawn=30000 --sleep=30000", "spawned",
+         [](HWND w) { PostMessageA(GetDlgItem(w, IDCANCEL), BM_CLICK, 0, 0); }},
+        {"Esc", "\"/app=cmd /c " + ProbePath() + changed + " --sleep=30000\"", nullptr,
+         [](HWND w) { PostMessageA(GetDlgItem(w, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0); }},
+        {"close box", AppIsProbe() + changed + " --spawn=30000 --sleep=30000", "spawned",
+         [](HWND w) { PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(record.c_str());
+        StandinHost host({"--text=hello"}, Tool(c.arguments));
+        ASSERT_TRUE(host.Ready()) << c.what;
+        const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
+        const HWND window = WaitForRunningWindow(tool, 10000);
+        ASSERT_NE(window, nullptr) << c.what;
+        const KernelHandle program = OpenProcessById(ProbeRecord().at("pid"));
+        KernelHandle child;
+        if (c.childTag != nullptr) {
+            const auto spawned = WaitForRecords(record, c.childTag, Scaled(10000));
+            ASSERT_EQ(spawned.size(), 1u) << c.what;
+            child = OpenProcessById(spawned[0].at("grandchild"));
+        }
+        c.press(window);
+        EXPECT_TRUE(Ended(program, 2000)) << c.what;
+        if (c.childTag != nullptr) EXPECT_TRUE(Ended(child, 2000)) << c.what;
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
+        EXPECT_EQ(host.Records("ended").at(0).at("exit"), "0") << c.what;
+        EXPECT_TRUE(SetTexts(host).empty()) << c.what;
+        EXPECT_EQ(host.FinalText(), "hello") << c.what;
+        ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+        EXPECT_EQ(TempFolderContents(), "") << c.what;
+    }
+}
+
+// The tool ended from outside (Task Manager) or crashed while the editor is
+// locked: the editor comes back by itself, the program goes on, and its
+// file is kept.
+TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
+    struct Case {
+        const char* what;
+        void (*end)(HANDLE tool);
+    };
+    const Case cases[] = {
+        {"ended", [](HANDLE tool) { TerminateProcess(tool, 1); }},
+        {"crashed",
+         [](HANDLE tool) {
+             // A thread of the tool's that starts at an address where nothing is mapped.
+             const KernelHandle thread(CreateRemoteThread(tool, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10),
+                                                          nullptr, 0, nullptr));
+             EXPECT_TRUE(thread);
+         }},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(record.c_str());
+        StandinHost host({"--text=hello", "--stay"}, Tool(AppIsProbe() + " --write-hex=" + HexText("x") + " --sleep=30000"));
+        ASSERT_TRUE(host.Ready()) << c.what;
+        const DWORD toolPid = host.WaitForStartedPid(kRunTimeoutMs);
+        ASSERT_NE(WaitForRunningWindow(toolPid, 10000), nullptr) << c.what;
+        const KernelHandle program = OpenProcessById(ProbeRecord().at("pid"));
+        const KernelHandle tool(OpenProcess(PROCESS_ALL_ACCESS, FALSE, toolPid));
+        ASSERT_TRUE(tool) << c.what;
+        c.end(tool.Get());
+        ASSERT_TRUE(Ended(tool, 5000)) << c.what;
+        const DWORD started = GetTickCount();
+        auto restored = [&] {
+            return IsWindowEnabled(host.Owner()) && IsWindowEnabled(host.Main()) &&
+                   TextOf(host.Main()) == "memo.txt - Zorvane" && TextOf(host.Owner()) == "Zorvane";
+        };
+        while (!restored() && GetTickCount() - started < Scaled(2000)) Sleep(20);
+        EXPECT_TRUE(restored()) << c.what;
+        EXPECT_FALSE(Ended(program, 0)) << c.what << ": the program goes on";
+        EXPECT_NE(TempFolderContents(), "") << c.what;
+        EXPECT_TRUE(SetTexts(host).empty()) << c.what;
+        TerminateProcess(program.Get(), 0);
+        Ended(program, 5000);
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((temp.Path() + "qlk*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            DeleteFileA((temp.Path() + found.cFileName).c_str());
+            FindClose(search);
+        }
+    }
+}
+
+// A second copy of the tool started on an editor that is in a run says so and
+// touches nothing: the first run goes on locked and writes its result back.
+TEST_F(ExternalToolRun, ASecondCopyOnAnEditorInARunSaysSoAndTouchesNothing) {
+    StandinHost host({"--text=hello"}, Tool(AppIsProbe() + " --write-hex=" + HexText("first") + " --sleep=3000"));
+    ASSERT_TRUE(host.Ready());
+    const DWORD first = host.WaitForStartedPid(kRunTimeoutMs);
+    ASSERT_NE(WaitForRunningWindow(first, 10000), nullptr);
+    // As the editor's menu would start it: with the editor's main window in front.
+    SetForegroundWindow(host.Main());
+    ChildProcess second(Tool(AppIsProbe()));
+    const auto box = WaitForMessageBox(second.Pid(), kRunTimeoutMs);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, kAlreadyRunning);
+    EXPECT_EQ(box->owner, nullptr);
+    PressButton(box->window, IDOK);
+    EXPECT_EQ(second.Wait(kRunTimeoutMs), std::optional<DWORD>(0));
+    EXPECT_FALSE(IsWindowEnabled(host.Owner()));
+    EXPECT_EQ(TextOf(host.Owner()), LockedTitle("Zorvane", SystemCodePage()));
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    EXPECT_EQ(host.FinalText(), "first");
+    EXPECT_EQ(ReadLogRecords(record, "probe").size(), 1u);
+    ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
 }

@@ -44,6 +44,26 @@ TEST(FitToWorkArea, PullsBackOnlyAcrossTheRightAndBottomEdges) {
     EXPECT_EQ(FitToWorkArea({700, 10}, 1100, 410, TRect{100, 30, 1000, 700}), (TPoint{600, 10}));
 }
 
+TEST(CentredOver, CentresOverTheWindowAndStaysInsideTheWorkArea) {
+    // A work area of a second monitor to the left of the primary one.
+    const TRect work{-1280, 0, 0, 984};
+    struct Case {
+        TRect over;
+        std::int32_t w, h;
+        TPoint expected;
+    };
+    const Case cases[] = {
+        {{-1000, 100, -400, 500}, 200, 100, {-800, 250}},
+        {{-1000, 100, -399, 501}, 200, 101, {-800, 250}},   // halves truncate
+        {{-300, 800, 300, 1200}, 200, 100, {-200, 884}},     // pulled in at the right and bottom
+        {{-1500, -200, -1300, 0}, 200, 100, {-1280, 0}},     // and at the left and top
+        {{-1000, 100, -400, 500}, 1400, 1000, {-1280, 0}},   // larger than the area: top-left inside
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CentredOver(c.over, c.w, c.h, work), c.expected) << c.over.Left << "," << c.over.Top;
+    }
+}
+
 TEST(ConvertFilter, SeparatorsBecomeNulsButNotSecondBytes) {
     const CodePage& cp = TestCodePage();
     using namespace std::string_literals;

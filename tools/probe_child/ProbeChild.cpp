@@ -21,6 +21,9 @@
 //                      keeps it open for MS ms; exit once it has opened it
 //   --spawn=MS         start a grandchild that sleeps MS ms, and do not wait
 //   --sleep=MS         sleep MS ms before ending
+//   --window           show a window of its own and take the foreground for
+//                      the run, serving its messages while it sleeps (a GUI
+//                      program the user works in)
 //   --exit=CODE        the exit code (default 0)
 // The actions run in this order: save-input, write, delete, set-back, hold,
 // spawn, hold-after, sleep.
@@ -30,6 +33,8 @@
 //          stdout, stderr (the record's handle values, hex), size (FILE's size
 //          at the start, -1 when absent), file, cmdline (GetCommandLineA as
 //          hex digits, byte for byte)
+//   spawned  pid, grandchild (its pid), once --spawn has started it
+//   window  pid, hwnd (hex), once --window has shown its window
 //   done   pid, size (FILE's size at the end), grandchild (its pid, or 0),
 //          written before the probe ends
 //   holding  pid, once --hold has opened the file
@@ -51,7 +56,7 @@ namespace {
 
 struct Instructions {
     std::string recordPath, saveInputPath, writeFromPath;
-    bool write = false, remove = false, hold = false;
+    bool write = false, remove = false, hold = false, window = false;
     std::string writeBytes;
     long long setBackSeconds = 0;
     long holdAfterMs = -1, spawnMs = -1, sleepMs = 0;
@@ -88,6 +93,7 @@ void Apply(const std::string& argument, Instructions& in) {
     else if (name == "--hold-after") in.holdAfterMs = number;
     else if (name == "--spawn") in.spawnMs = number;
     else if (name == "--sleep") in.sleepMs = number;
+    else if (name == "--window") in.window = true;
     else if (name == "--exit") in.exitCode = static_cast<int>(number);
     else if (name == "--grandchild-hold") in.grandchildHoldMs = number;
     else if (name == "--grandchild-sleep") in.grandchildSleepMs = number;
@@ -233,6 +239,29 @@ int RunGrandchild(const Instructions& in) {
     return 0;
 }
 
+// A window of its own in front, served until `ms` have passed.
+bool ShowWindowFor(const Instructions& in, DWORD ms) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "PelmarindProbeWindow";
+    RegisterClassA(&wc);
+    const HWND window = CreateWindowExA(0, wc.lpszClassName, "probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 300,
+                                        200, nullptr, nullptr, wc.hInstance, nullptr);
+    if (window == nullptr) return false;
+    SetForegroundWindow(window);
+    AppendRecord(in.recordPath, "window\tpid=" + std::to_string(GetCurrentProcessId()) +
+                                    "\thwnd=" + HexNumber(reinterpret_cast<UINT_PTR>(window)));
+    const DWORD started = GetTickCount();
+    for (DWORD elapsed = 0; elapsed < ms; elapsed = GetTickCount() - started) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    DestroyWindow(window);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -272,6 +301,7 @@ int main(int argc, char** argv) {
     if (in.spawnMs >= 0) {
         grandchild = StartGrandchild("--grandchild-sleep=" + std::to_string(in.spawnMs), in).pid;
         if (grandchild == 0) return Fail(in, "spawn");
+        AppendRecord(in.recordPath, "spawned\tpid=" + pid + "\tgrandchild=" + std::to_string(grandchild));
     }
     if (in.holdAfterMs >= 0) {
         // Ends once the grandchild holds the file, or has given up.
@@ -285,7 +315,11 @@ int main(int argc, char** argv) {
         }
         grandchild = holder.pid;
     }
-    Sleep(static_cast<DWORD>(in.sleepMs));
+    if (in.window) {
+        if (!ShowWindowFor(in, static_cast<DWORD>(in.sleepMs))) return Fail(in, "window");
+    } else {
+        Sleep(static_cast<DWORD>(in.sleepMs));
+    }
     AppendRecord(in.recordPath, "done\tpid=" + pid + "\tsize=" + std::to_string(FileSize(in.file)) +
                                     "\tgrandchild=" + std::to_string(grandchild));
     return in.exitCode;

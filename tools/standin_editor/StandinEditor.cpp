@@ -421,6 +421,7 @@ LRESULT Standin::OnSetText(WPARAM kind, LPARAM lParam) {
 // program runs, and once more after it ended.
 void Standin::Sample(const char* tag, bool onlyOnChange) {
     const std::string state = Field("owner_enabled", static_cast<long long>(owner_ != nullptr ? IsWindowEnabled(owner_) != 0 : 1)) +
+                              Field("main_enabled", static_cast<long long>(IsWindowEnabled(main_) != 0)) +
                               Field("title", WindowTitle(main_)) + Field("owner_title", WindowTitle(owner_));
     if (onlyOnChange && state == lastSample_) return;
     lastSample_ = state;
