@@ -54,7 +54,10 @@ sub table {
     for (@rows) { $columns = @$_ if @$_ > $columns; }
     my @widths = (0) x $columns;
     for my $row (@rows) {
-        $widths[$_] = width($row->[$_] // '') > $widths[$_] ? width($row->[$_] // '') : $widths[$_] for 0 .. $#$row;
+        for my $c (0 .. $#$row) {
+            my $w = width($row->[$c]);
+            $widths[$c] = $w if $w > $widths[$c];
+        }
     }
     if ($widths[0] <= $ALIGNED_LIMIT) {
         my ($header, @body) = @rows;
