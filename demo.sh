@@ -11,6 +11,11 @@ choose_flavour
 wine_environment
 build_windows
 start_wine_session
+# Wine draws the caption buttons with the glyphs of its Marlett font, which it
+# does not find in its own data folder here (the buttons then show the letters
+# "0 1 r"): the prefix gets a copy in its Fonts folder.
+FONTS=$WINEPREFIX/drive_c/windows/Fonts
+[ -f "$FONTS/marlett.ttf" ] || { mkdir -p "$FONTS" && cp /usr/share/wine/fonts/marlett.ttf "$FONTS/"; }
 
 DEMO=$BUILD/demo
 mkdir -p "$DEMO"
@@ -18,6 +23,10 @@ BIN=$WIN_BUILD/bin
 printf '%s\r\n' "Pelmarind のデモです。" "二行目" "三行目" | iconv -f UTF-8 -t CP932 > "$DEMO/text.txt"
 printf '%s\r\n' "３．みかん　Ｍｉｋａｎ" "１．りんご　Ａｐｐｌｅ" "２．ぶどう　Ｇｒａｐｅ" |
     iconv -f UTF-8 -t CP932 > "$DEMO/fruit.txt"
+
+# A screenshot of what a user would see: the Wine desktop (1024x768, at the
+# top-left corner of the larger X screen), not the X screen around it.
+screenshot() { import -window root -crop 1024x768+0+0 +repage "$1"; }
 
 # Waits until a line of the stand-in editor's log matches, at most 60 s.
 wait_for_log() {
@@ -36,9 +45,9 @@ PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/standin_editor.exe" \
 editor=$!
 # While the converter runs, the editor is locked: titles prefixed, owner disabled.
 wait_for_log "$DEMO/standin.log" "owner_enabled=0" && sleep 0.7
-import -window root "$DEMO/locked.png"
+screenshot "$DEMO/locked.png"
 wait_for_log "$DEMO/standin.log" "^after" && sleep 1
-import -window root "$DEMO/converted.png"
+screenshot "$DEMO/converted.png"
 wait $editor || true
 echo "-- the stand-in editor's log:"
 iconv -f CP932 -t UTF-8 "$DEMO/standin.log" || cat "$DEMO/standin.log"
@@ -67,7 +76,7 @@ PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/running_window_driver.exe
     "$(winpath "$DEMO/ready")" "$(winpath "$DEMO/go")" &
 driver=$!
 for _ in $(seq 600); do [ -f "$DEMO/ready" ] && break; sleep 0.1; done
-import -window root "$DEMO/running.png"
+screenshot "$DEMO/running.png"
 touch "$DEMO/go"
 wait $driver || true
 wait $editor || true
@@ -94,7 +103,7 @@ PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/save_dialog_driver.exe" s
 driver=$!
 for _ in $(seq 600); do [ -f "$DEMO/ready" ] && break; sleep 0.1; done
 sleep 0.5
-import -window root "$DEMO/save-dialog.png"
+screenshot "$DEMO/save-dialog.png"
 touch "$DEMO/go"
 wait $driver || true
 wait $editor || true

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Builds the shipped 32-bit programs and the release archive
 # build/dist/pelmarind-VERSION-win32.zip: pelmarind.exe, textconv.exe and the
-# guide as guide.txt (UTF-8 with a byte-order mark and CR LF line ends, which
-# Windows' Notepad opens as such on any system). Checks what it holds and
-# prints its sha256.
+# guide as guide.txt (plain text made from docs/guide.md by
+# scripts/guide-text.pl). Checks what it holds and prints its sha256.
 #   --check  builds twice from nothing, in two different folders, and checks
 #            that both give the same bytes (programs and archive).
 set -euo pipefail
@@ -29,7 +28,7 @@ make_archive() {
     rm -rf "$stage" "$2"
     mkdir -p "$stage" "$(dirname "$2")"
     cp "$1/bin/pelmarind.exe" "$1/bin/textconv.exe" "$stage/"
-    { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@（[^）]*）/$3/" -e 's/$/\r/' "$ROOT/docs/guide.md"; } > "$stage/guide.txt"
+    perl "$ROOT/scripts/guide-text.pl" "$3" "$ROOT/docs/guide.md" "$stage/guide.txt"
     TZ=UTC touch -t "$FIXED_TIME" "$stage"/*
     (cd "$stage" && TZ=UTC zip -q -X -D "$2" pelmarind.exe textconv.exe guide.txt)
 }
@@ -53,6 +52,8 @@ check_archive() {
     iconv -f UTF-8 -t UTF-8 "$out/guide.txt" >/dev/null || { echo "-- guide.txt is not UTF-8" >&2; return 1; }
     if grep -q $'[^\r]$' "$out/guide.txt"; then echo "-- guide.txt has a line without CR LF" >&2; return 1; fi
     if grep -q '@VERSION@' "$out/guide.txt"; then echo "-- guide.txt does not name the version" >&2; return 1; fi
+    # Read in Notepad: no Markdown marks (code spans, bold, table rows and rules, headings, fences).
+    if grep -nE '`|\*\*|^ *\||^#' "$out/guide.txt" >&2; then echo "-- guide.txt holds Markdown" >&2; return 1; fi
     echo "-- $(basename "$1"): pelmarind.exe and textconv.exe (PE32, i386, GUI), guide.txt"
 }
 

@@ -150,6 +150,16 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+std::string Utf8ToCodePage932(const std::string& utf8) {
+    const int wide = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), wide);
+    const int narrow = WideCharToMultiByte(932, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(narrow), '\0');
+    WideCharToMultiByte(932, 0, text.data(), wide, bytes.data(), narrow, nullptr, nullptr);
+    return bytes;
+}
+
 TempDir::TempDir() {
     static LONG counter = 0;
     char temp[MAX_PATH] = {};

@@ -18,6 +18,9 @@ std::string BinPath(const std::string& exeName);
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// A UTF-8 text (the project's documents) as code page 932 bytes, as the
+// program's own texts are.
+std::string Utf8ToCodePage932(const std::string& utf8);
 
 // A fresh folder under the temporary-files folder, removed with its contents.
 class TempDir {

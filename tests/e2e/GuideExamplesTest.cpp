@@ -1,0 +1,211 @@
+// Every example of the user's guide, run the way the guide tells the user to
+// register it: the programs and the batch file it names are put where it names
+// them (on the test's Wine drive C:), and the stand-in editor starts
+// C:\Tools\pelmarind.exe with each example's arguments. The examples are read
+// from the guide's table, so that the guide cannot show one that is not run.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "support/FileHelpers.h"
+#include "tests/robot/Probe.h"
+#include "tests/robot/Robot.h"
+#include "tests/robot/SaveDialogRobot.h"
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 30000;
+constexpr char kTool[] = "C:\\Tools\\pelmarind.exe";
+// The header of the table of examples, in the guide and in the README.
+constexpr char kGuideHeader[] = "| ［引数］欄 |";
+constexpr char kReadmeHeader[] = "| arguments field |";
+constexpr char kEmptyCell[] = "（空欄）";
+
+// The first cell of each row of the table under `header`: the text of its
+// code span, or nothing for an empty arguments field.
+std::vector<std::string> ExampleArguments(const std::string& document, const std::string& header) {
+    std::vector<std::string> arguments;
+    const std::size_t at = document.find(header);
+    if (at == std::string::npos) return arguments;
+    std::istringstream lines(document.substr(at));
+    std::string line;
+    std::getline(lines, line);  // the header
+    std::getline(lines, line);  // its rule
+    while (std::getline(lines, line) && line.rfind('|', 0) == 0) {
+        std::string cell = line.substr(1, line.find('|', 1) - 1);
+        cell = cell.substr(cell.find_first_not_of(' '));
+        cell = cell.substr(0, cell.find_last_not_of(' ') + 1);
+        if (cell == kEmptyCell) {
+            cell.clear();
+        } else if (cell.size() >= 2 && cell.front() == '`' && cell.back() == '`') {
+            cell = cell.substr(1, cell.size() - 2);
+        } else {
+            ADD_FAILURE() << "not an example: " << cell;
+        }
+        arguments.push_back(cell);
+    }
+    return arguments;
+}
+
+// The guide's batch file: its one "```bat" block, with CR LF line ends.
+std::string GuideBatchFile(const std::string& guide) {
+    const std::size_t start = guide.find("```bat");
+    if (start == std::string::npos) return {};
+    std::istringstream lines(guide.substr(guide.find('\n', start) + 1));
+    std::string line, text;
+    while (std::getline(lines, line) && line.rfind("```", 0) != 0) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+// Sets an environment variable of this process (which the stand-in editor,
+// the tool and the programs inherit) for the scope; nullptr removes it.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) {
+        const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+        if (size > 0) {
+            old_.emplace(size, '\0');
+            old_->resize(GetEnvironmentVariableA(name, old_->data(), size));
+        }
+        SetEnvironmentVariableA(name, value);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+    ~ScopedVariable() { SetEnvironmentVariableA(name_, old_ ? old_->c_str() : nullptr); }
+    const std::optional<std::string>& Old() const { return old_; }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// The folder of a path, in its short form (as the tool may hand it on).
+std::string ShortFolderOf(const std::string& path) { return GetShortPath(path.substr(0, path.find_last_of('\\') + 1)); }
+
+// Files put on drive C: for the test, with the folders made for them; all
+// removed again at the end.
+class Installed {
+public:
+    Installed() = default;
+    Installed(const Installed&) = delete;
+    Installed& operator=(const Installed&) = delete;
+    ~Installed() {
+        for (auto it = files_.rbegin(); it != files_.rend(); ++it) DeleteFileA(it->c_str());
+        for (auto it = folders_.rbegin(); it != folders_.rend(); ++it) RemoveDirectoryA(it->c_str());
+    }
+    void Put(const std::string& path, const std::string& bytes) {
+        for (std::size_t slash = path.find('\\', 3); slash != std::string::npos; slash = path.find('\\', slash + 1)) {
+            const std::string folder = path.substr(0, slash);
+            if (CreateDirectoryA(folder.c_str(), nullptr)) folders_.push_back(folder);
+        }
+        WriteFileBytes(path, bytes);
+        files_.push_back(path);
+    }
+
+private:
+    std::vector<std::string> files_, folders_;
+};
+
+struct Example {
+    std::string arguments;
+    std::vector<std::string> hostSwitches;
+    std::string probeInstructions;
+    std::string finalText;
+    bool probeRuns;  // standing in for sort or for the editor's executable
+};
+
+}  // namespace
+
+TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
+    const std::string guide = Utf8ToCodePage932(ReadFileBytes(PELMARIND_SOURCE_DIR "docs/guide.md"));
+    const std::string readme = Utf8ToCodePage932(ReadFileBytes(PELMARIND_SOURCE_DIR "README.md"));
+    ASSERT_NE(guide.find(kTool), std::string::npos) << "the guide registers the tool elsewhere";
+
+    TempDir temp, work;
+    const std::string record = work.File("probe.log");
+    ScopedVariable tmp("TMP", temp.Path().c_str()), tempVariable("TEMP", temp.Path().c_str());
+    ScopedVariable probeRecord("PELMARIND_PROBE_RECORD", record.c_str());
+    // Wine has no sort command: the probe stands in for it, first on the path.
+    CopyFileA(ProbePath().c_str(), work.File("sort.exe").c_str(), FALSE);
+    ScopedVariable path("PATH", nullptr);
+    SetEnvironmentVariableA("PATH", (work.Path() + ";" + path.Old().value_or("")).c_str());
+
+    // "ｂ", "A", "c": each conversion gives a text of its own.
+    const std::string text = "\x82\x82\r\nA\r\nc\r\n";
+    const std::string sorted = "A\r\nc\r\n\x82\x82\r\n";
+    WriteFileBytes(work.File("text.txt"), text);
+    WriteFileBytes(work.File("sorted.txt"), sorted);
+    const Example examples[] = {
+        {"/app=C:\\Tools\\textconv.exe /sort", {}, "", sorted, false},
+        {"/app=C:\\Tools\\textconv.exe /halfwidth", {}, "", "b\r\nA\r\nc\r\n", false},
+        {"/app=C:\\Tools\\textconv.exe /upper", {}, "", "\x82\x82\r\nA\r\nC\r\n", false},
+        {"\"/app=C:\\Program Files\\Textconv\\textconv.exe\" /halfwidth /sort", {}, "", "A\r\nb\r\nc\r\n", false},
+        // sort writes its output file: the probe writes what sort would.
+        {"\"/app=cmd /c C:\\Tools\\sortlines.bat\" /hide", {}, "--write-from=" + work.File("sorted.txt"), sorted, true},
+        // The editor's own executable gets the temporary file.
+        {"", {"--exe=" + ProbePath()}, "", text, true},
+        {"/save", {}, "", text, false},
+    };
+
+    // The guide shows exactly these; the README only some of them.
+    std::set<std::string> table;
+    for (const Example& e : examples) table.insert(e.arguments);
+    const std::vector<std::string> shown = ExampleArguments(guide, kGuideHeader);
+    EXPECT_EQ(std::set<std::string>(shown.begin(), shown.end()), table);
+    const std::vector<std::string> inReadme = ExampleArguments(readme, kReadmeHeader);
+    EXPECT_FALSE(inReadme.empty());
+    for (const std::string& arguments : inReadme) EXPECT_EQ(table.count(arguments), 1u) << arguments;
+
+    // Everything the examples name, where they name it.
+    Installed installed;
+    installed.Put(kTool, ReadFileBytes(BinPath("pelmarind.exe")));
+    const std::regex named(R"(C:\\[^"]*?\\(\w+\.(exe|bat)))");
+    for (const Example& e : examples) {
+        for (std::sregex_iterator it(e.arguments.begin(), e.arguments.end(), named), end; it != end; ++it) {
+            const std::string file = (*it)[1];
+            const std::string bytes = (*it)[2] == "bat" ? GuideBatchFile(guide) : ReadFileBytes(BinPath(file));
+            ASSERT_FALSE(bytes.empty()) << file;
+            installed.Put((*it)[0], bytes);
+        }
+    }
+
+    for (const Example& e : examples) {
+        DeleteFileA(record.c_str());
+        ScopedVariable instructions("PELMARIND_PROBE", e.probeInstructions.empty() ? nullptr : e.probeInstructions.c_str());
+        std::vector<std::string> switches = e.hostSwitches;
+        switches.push_back("--text-file=" + work.File("text.txt"));
+        StandinHost host(switches, std::string("\"") + kTool + "\"" + (e.arguments.empty() ? "" : " " + e.arguments));
+        ASSERT_TRUE(host.Ready()) << e.arguments;
+        if (e.arguments == "/save") {
+            const HWND frame = WaitForSaveDialog(host.WaitForStartedPid(kTimeoutMs), kTimeoutMs);
+            ASSERT_NE(frame, nullptr);
+            TypeSaveDialogName(frame, work.File("saved.txt"));
+            ConfirmSaveDialog(frame);
+        }
+        ASSERT_TRUE(host.WaitForExit(kTimeoutMs)) << e.arguments;
+        EXPECT_EQ(host.FinalText(), e.finalText) << e.arguments;
+        if (e.arguments == "/save") {
+            EXPECT_EQ(ReadFileBytes(work.File("saved.txt")), text);
+        }
+        // The probe, where it stands in, was given the temporary file (sort
+        // the name of its output beside it).
+        const auto probe = ReadLogRecords(record, "probe");
+        if (e.probeRuns) {
+            ASSERT_EQ(probe.size(), 1u) << e.arguments;
+            const std::string file = probe[0].at("file");
+            EXPECT_EQ(ShortFolderOf(file), GetShortPath(temp.Path())) << file;
+            EXPECT_EQ(file.substr(file.find_last_of('\\') + 1, 3), "qlk") << file;
+        }
+        // No temporary file is left (nor sort's output beside it).
+        WIN32_FIND_DATAA found{};
+        const HANDLE left = FindFirstFileA(temp.File("qlk*").c_str(), &found);
+        EXPECT_EQ(left, INVALID_HANDLE_VALUE) << e.arguments << ": " << found.cFileName;
+        if (left != INVALID_HANDLE_VALUE) FindClose(left);
+    }
+}
