@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 #include <optional>
+#include <vector>
 
 #include "base/CodePageWin32.h"
 #include "base/Handles.h"
@@ -85,8 +88,9 @@ public:
     ProgramWait(const ProgramWait&) = delete;
     ProgramWait& operator=(const ProgramWait&) = delete;
 
-    // True when the program ended (or a wait failed), false on an abort.
-    bool Run() {
+    // True when the program ended and every other handle given is signalled
+    // (or a wait failed), false on an abort.
+    bool Run(std::vector<HANDLE> alsoWaitFor = {}) {
         // Readiness: ends at once for a child without a message queue (a
         // console program); its outcome does not matter. Once the observer is
         // told, the wait for the end covers the rest of it.
@@ -103,15 +107,22 @@ public:
         // or the observer is due. MWMO_INPUTAVAILABLE also wakes for messages
         // that were already in the queue but not yet taken (a Peek elsewhere
         // marks them as seen).
-        for (;;) {
-            const DWORD woken = MsgWaitForMultipleObjectsEx(1, &process_, UntilDue(), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        std::vector<HANDLE> pending{process_};
+        pending.insert(pending.end(), alsoWaitFor.begin(), alsoWaitFor.end());
+        while (!pending.empty()) {
+            const auto count = static_cast<DWORD>(pending.size());
+            const DWORD woken = MsgWaitForMultipleObjectsEx(count, pending.data(), UntilDue(), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             if (woken == WAIT_TIMEOUT) {
                 TellStillRunning();
-                continue;
+            } else if (woken < WAIT_OBJECT_0 + count) {
+                pending.erase(pending.begin() + (woken - WAIT_OBJECT_0));
+            } else if (woken == WAIT_OBJECT_0 + count) {
+                if (!DispatchPending()) return false;
+            } else {
+                return true;
             }
-            if (woken != WAIT_OBJECT_0 + 1) return true;
-            if (!DispatchPending()) return false;
         }
+        return true;
     }
 
 private:
@@ -153,28 +164,178 @@ private:
     std::optional<WPARAM> quitCode_;
 };
 
+
+// A program started suspended, put in its job (where the system allows),
+// then let run. No process when the platform refused to start it.
+struct StartedProgram {
+    KernelHandle process;
+    KernelHandle job;
+};
+
+StartedProgram StartInJob(std::string commandLine, STARTUPINFOA& startup, bool inheritHandles, DWORD flags) {
+    PROCESS_INFORMATION created{};
+    // Suspended until it is in its job, so that nothing it starts escapes it.
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, inheritHandles ? TRUE : FALSE,
+                        flags | CREATE_SUSPENDED, nullptr, nullptr, &startup, &created)) {
+        return {};
+    }
+    StartedProgram started{KernelHandle(created.hProcess), {}};
+    const KernelHandle thread(created.hThread);
+    started.job = JobFor(started.process.Get());
+    if (ResumeThread(thread.Get()) == static_cast<DWORD>(-1)) {
+        TerminateProcess(started.process.Get(), kAbortExitCode);
+        return {};
+    }
+    return started;
+}
+
+constexpr DWORD kPipeChunk = 64 * 1024;
+// How much of the program's standard error is kept for the message.
+constexpr std::size_t kErrorHeadBytes = 4096;
+
+// One pipe: the tool's end, and the end the program inherits.
+struct PipePair {
+    KernelHandle ours, theirs;
+};
+
+PipePair MakePipe(bool theyRead) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, kPipeChunk)) return {};
+    KernelHandle reading(readEnd), writing(writeEnd);
+    PipePair pair = theyRead ? PipePair{std::move(writing), std::move(reading)}
+                             : PipePair{std::move(reading), std::move(writing)};
+    SetHandleInformation(pair.ours.Get(), HANDLE_FLAG_INHERIT, 0);
+    return pair;
+}
+
+// Writes the whole input, then closes the pipe (the program's end of input).
+// A program that stops reading early breaks the pipe; that ends the writing.
+struct PipeWriter {
+    KernelHandle pipe;
+    const std::string* input;
+    static DWORD WINAPI Run(void* context) {
+        auto& self = *static_cast<PipeWriter*>(context);
+        for (std::size_t done = 0; done < self.input->size();) {
+            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(self.input->size() - done, kPipeChunk));
+            DWORD written = 0;
+            if (!WriteFile(self.pipe.Get(), self.input->data() + done, chunk, &written, nullptr) || written == 0) break;
+            done += written;
+        }
+        self.pipe.Reset();
+        return 0;
+    }
+};
+
+// Reads until the pipe ends, keeping up to `limit` bytes; what comes past
+// the limit is read and dropped (the program must not wait for the tool), and
+// noted.
+struct PipeReader {
+    KernelHandle pipe;
+    std::size_t limit;
+    std::string bytes;
+    bool overflow = false;
+    static DWORD WINAPI Run(void* context) {
+        auto& self = *static_cast<PipeReader*>(context);
+        std::vector<char> chunk(kPipeChunk);
+        DWORD read = 0;
+        while (ReadFile(self.pipe.Get(), chunk.data(), kPipeChunk, &read, nullptr) && read != 0) {
+            if (self.overflow) continue;
+            if (read > self.limit - self.bytes.size()) {
+                self.bytes.append(chunk.data(), self.limit - self.bytes.size());
+                self.overflow = true;
+                continue;
+            }
+            try {
+                self.bytes.append(chunk.data(), read);
+            } catch (const std::bad_alloc&) {
+                self.overflow = true;
+            }
+        }
+        return 0;
+    }
+};
+
+// A thread that is waited for before its owner goes. One stuck in a pipe
+// that another process still holds open is cancelled after the abort wait.
+class IoThread {
+public:
+    IoThread(LPTHREAD_START_ROUTINE routine, void* context)
+        : thread_(CreateThread(nullptr, 0, routine, context, 0, nullptr)) {}
+    ~IoThread() {
+        if (!thread_) return;
+        if (WaitForSingleObject(thread_.Get(), kAbortWaitMs) == WAIT_TIMEOUT) {
+            using CancelFunction = BOOL(WINAPI*)(HANDLE);
+            // (Not on every system the tool runs on: looked up, not imported.)
+            const auto cancel = reinterpret_cast<CancelFunction>(reinterpret_cast<void (*)()>(
+                GetProcAddress(GetModuleHandleA("kernel32.dll"), "CancelSynchronousIo")));
+            if (cancel != nullptr) cancel(thread_.Get());
+            WaitForSingleObject(thread_.Get(), INFINITE);
+        }
+    }
+    IoThread(const IoThread&) = delete;
+    IoThread& operator=(const IoThread&) = delete;
+    bool Started() const { return static_cast<bool>(thread_); }
+    HANDLE Handle() const { return thread_.Get(); }
+
+private:
+    KernelHandle thread_;
+};
+
 }  // namespace
 
 RunOutcome RunAndWait(const std::string& program, const std::string& arguments, bool hide, RunObserver* observer) {
     STARTUPINFOA startup = ChildStartupInfo(hide && IsInterpreterCommand(program, SystemCodePage()));
-    std::string commandLine = program + ' ' + arguments;
-    PROCESS_INFORMATION created{};
-    // Suspended until it is in its job, so that nothing it starts escapes it.
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                        &startup, &created)) {
-        return RunOutcome::NotStarted;
-    }
-    const KernelHandle process(created.hProcess);
-    const KernelHandle thread(created.hThread);
-    const KernelHandle job = JobFor(process.Get());
-    if (ResumeThread(thread.Get()) == static_cast<DWORD>(-1)) {
-        TerminateProcess(process.Get(), kAbortExitCode);
-        return RunOutcome::NotStarted;
-    }
-    ProgramWait wait(process.Get(), observer);
+    StartedProgram started = StartInJob(program + ' ' + arguments, startup, false, 0);
+    if (!started.process) return RunOutcome::NotStarted;
+    ProgramWait wait(started.process.Get(), observer);
     if (wait.Run()) return RunOutcome::Ended;
-    EndProgram(process.Get(), job.Get());
+    EndProgram(started.process.Get(), started.job.Get());
     return RunOutcome::Aborted;
+}
+
+FilterResult RunFilter(const std::string& program, const std::string& arguments, bool hide, const std::string& input,
+                       std::size_t outputLimit, RunObserver* observer) {
+    FilterResult result;
+    PipePair toInput = MakePipe(true), fromOutput = MakePipe(false), fromErrors = MakePipe(false);
+    if (!toInput.ours || !fromOutput.ours || !fromErrors.ours) return result;
+    STARTUPINFOA startup = ChildStartupInfo(hide && IsInterpreterCommand(program, SystemCodePage()));
+    startup.hStdInput = toInput.theirs.Get();
+    startup.hStdOutput = fromOutput.theirs.Get();
+    startup.hStdError = fromErrors.theirs.Get();
+    // A console program needs no console with its handles redirected: none
+    // is made, so no window flashes.
+    StartedProgram started = StartInJob(program + ' ' + arguments, startup, true, CREATE_NO_WINDOW);
+    if (!started.process) return result;
+    // The program's ends are its own now: the pipes end when it (and what
+    // it started) lets go of them.
+    toInput.theirs.Reset();
+    fromOutput.theirs.Reset();
+    fromErrors.theirs.Reset();
+
+    // Written and read at once, each on a thread of its own: a program that
+    // writes before it has read everything must not wait for the tool while
+    // the tool waits for it.
+    PipeWriter writer{std::move(toInput.ours), &input};
+    PipeReader output{std::move(fromOutput.ours), outputLimit, {}};
+    PipeReader errors{std::move(fromErrors.ours), kErrorHeadBytes, {}};
+    IoThread writing(PipeWriter::Run, &writer), reading(PipeReader::Run, &output), readingErrors(PipeReader::Run, &errors);
+    if (!writing.Started() || !reading.Started() || !readingErrors.Started()) {
+        EndProgram(started.process.Get(), started.job.Get());
+        throw std::runtime_error("CreateThread");
+    }
+    ProgramWait wait(started.process.Get(), observer);
+    if (!wait.Run({writing.Handle(), reading.Handle(), readingErrors.Handle()})) {
+        EndProgram(started.process.Get(), started.job.Get());
+        result.Outcome = RunOutcome::Aborted;
+        return result;
+    }
+    result.Outcome = RunOutcome::Ended;
+    GetExitCodeProcess(started.process.Get(), &result.ExitCode);
+    result.Output = std::move(output.bytes);
+    result.OutputTooLarge = output.overflow;
+    result.ErrorHead = std::move(errors.bytes);
+    return result;
 }
 
 bool RunAndWait(const std::string& program, const std::string& arguments, bool hide) {

@@ -45,5 +45,23 @@ enum class RunOutcome {
 // A WM_QUIT taken from the queue during the wait does not end it: the wait
 // goes on until the child has ended, and the quit is posted again then.
 RunOutcome RunAndWait(const std::string& program, const std::string& arguments, bool hide, RunObserver* observer);
+// What a filter run gave.
+struct FilterResult {
+    RunOutcome Outcome = RunOutcome::NotStarted;
+    DWORD ExitCode = 0;
+    std::string Output;           // the program's standard output, up to the limit
+    bool OutputTooLarge = false;  // it wrote more than the limit (or more than memory held)
+    std::string ErrorHead;        // the first bytes of its standard error
+};
+
+// Runs the command line `program + " " + arguments` as a filter: `input` goes
+// to its standard input, its standard output and standard error are
+// collected, all at the same time, and the run is over once the program has
+// ended and both outputs are closed (a process it started may hold them).
+// A console program gets no console. Started in a job and observed as
+// RunAndWait does; an abort ends the job and gives no output.
+FilterResult RunFilter(const std::string& program, const std::string& arguments, bool hide, const std::string& input,
+                       std::size_t outputLimit, RunObserver* observer);
+
 // The same with no observer: true unless the program could not be started.
 bool RunAndWait(const std::string& program, const std::string& arguments, bool hide);

@@ -2,6 +2,7 @@
 
 #include "host/core/HostProtocol.h"
 #include "support/core/CommandLine.h"
+#include "support/core/IoModes.h"
 #include "tests/unit/TestCodePage.h"
 
 namespace {
@@ -92,7 +93,8 @@ TEST(PassedOnList, LeavesOutTheToolsOwnSwitchesAndQuotesTheRest) {
         {"t /app=conv.exe a b /nowmode", true, kModeHtml, "/html \"a\" \"b\" "},
         // A prefix test: anything that begins with one of the tool's switches
         // is left out, even where the switch queries give it no effect.
-        {"t /hides /nowmodes /app= /APP=x /Ext=t /HIDE /hideaway", false, kModeNone, ""},
+        {"t /hides /nowmodes /app= /APP=x /Ext=t /HIDE /hideaway /io=pipe /IO=", false, kModeNone, ""},
+        {"t /iox /io", false, kModeNone, "\"/iox\" \"/io\" "},
         {"t /APP=C:\\t\\conv.exe /Hideaway /nowmodes /app= /saveas x \"\" \"y z\" /EXT= /Hide", false, kModeNone,
          "\"/saveas\" \"x\" \"y z\" "},
         {"t /saved \"two words\" \x95\x5C", false, kModeNone, "\"/saved\" \"two words\" \"\x95\x5C\" "},
@@ -115,4 +117,20 @@ TEST(ChooseJob, SaveWinsOverEveryOtherSwitch) {
     EXPECT_EQ(ChooseJob(SplitCommandLine("t /Save"), cp), JobKind::SaveToFile);
     EXPECT_EQ(ChooseJob(SplitCommandLine("t /saveas /app=x"), cp), JobKind::ExternalToolRun);
     EXPECT_EQ(ChooseJob(SplitCommandLine("t"), cp), JobKind::ExternalToolRun);
+}
+
+TEST(ParseIoModes, ACommaListOfPipeAndUtf8AndNothingElse) {
+    const CodePage& cp = TestCodePage();
+    struct Case { const char* value; bool valid, pipe, utf8; };
+    const Case cases[] = {
+        {"", true, false, false},          {"pipe", true, true, false},      {"UTF8", true, false, true},
+        {"pipe,utf8", true, true, true},   {"Utf8,Pipe,pipe", true, true, true},
+        {"utf-8", false, false, false},    {"pipe,", false, false, false},   {",pipe", false, false, false},
+        {"pipe utf8", false, false, false},
+    };
+    for (const Case& c : cases) {
+        const auto modes = ParseIoModes(c.value, cp);
+        ASSERT_EQ(modes.has_value(), c.valid) << c.value;
+        if (modes) EXPECT_TRUE(modes->pipe == c.pipe && modes->utf8 == c.utf8) << c.value;
+    }
 }

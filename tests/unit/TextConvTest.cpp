@@ -100,6 +100,8 @@ TEST(TextConv, ArgumentsAreSwitchesThenTheFile) {
         {{"/sort", "/upper"}, true, true, false, false, "/upper"},
         {{"f"}, true, false, false, false, "f"},
         {{}, false, false, false, false, ""},
+        // A filter has no file: every argument is a switch.
+        {{"/sort", "/Stdio", "/upper"}, true, true, false, true, ""},
     };
     for (const ArgsCase& c : cases) {
         TextConvOptions options;

@@ -24,13 +24,20 @@
 //   --window           show a window of its own and take the foreground for
 //                      the run, serving its messages while it sleeps (a GUI
 //                      program the user works in)
+//   --stdin-to=PATH    read standard input to its end and save it to PATH
+//   --echo-stdin       copy standard input to standard output as it comes, a
+//                      piece at a time (a filter that writes before it has
+//                      read everything)
+//   --stdout-hex=HEX   write these bytes to standard output
+//   --stderr=TEXT      write this line to standard error
 //   --exit=CODE        the exit code (default 0)
-// The actions run in this order: save-input, write, delete, set-back, hold,
-// spawn, hold-after, sleep.
+// The actions run in this order: stdin-to or echo-stdin, stdout-hex, stderr,
+// save-input, write, delete, set-back, hold, spawn, hold-after, sleep.
 //
 // Records, one line each, "tag\tkey=value..." (as the stand-in editor's log):
 //   probe  pid, show (STARTUPINFO wShowWindow), flags (dwFlags, hex), stdin,
-//          stdout, stderr (the record's handle values, hex), size (FILE's size
+//          stdout, stderr (the record's handle values, hex), console (1 when
+//          the process has a console window), size (FILE's size
 //          at the start, -1 when absent), file, cmdline (GetCommandLineA as
 //          hex digits, byte for byte)
 //   spawned  pid, grandchild (its pid), once --spawn has started it
@@ -56,7 +63,8 @@ namespace {
 
 struct Instructions {
     std::string recordPath, saveInputPath, writeFromPath;
-    bool write = false, remove = false, hold = false, window = false;
+    bool write = false, remove = false, hold = false, window = false, echoStdin = false;
+    std::string stdinPath, stdoutBytes, stderrText;
     std::string writeBytes;
     long long setBackSeconds = 0;
     long holdAfterMs = -1, spawnMs = -1, sleepMs = 0;
@@ -94,6 +102,11 @@ void Apply(const std::string& argument, Instructions& in) {
     else if (name == "--spawn") in.spawnMs = number;
     else if (name == "--sleep") in.sleepMs = number;
     else if (name == "--window") in.window = true;
+    else if (name == "--stdin-to") in.stdinPath = value;
+    else if (name == "--echo-stdin") in.echoStdin = true;
+    else if (name == "--stdout-hex") {
+        if (!HexBytes(value, in.stdoutBytes)) in.unknown = argument;
+    } else if (name == "--stderr") in.stderrText = value;
     else if (name == "--exit") in.exitCode = static_cast<int>(number);
     else if (name == "--grandchild-hold") in.grandchildHoldMs = number;
     else if (name == "--grandchild-sleep") in.grandchildSleepMs = number;
@@ -276,10 +289,32 @@ int main(int argc, char** argv) {
                                     "\tstdin=" + HandleText(startup.hStdInput) +
                                     "\tstdout=" + HandleText(startup.hStdOutput) +
                                     "\tstderr=" + HandleText(startup.hStdError) +
+                                    "\tconsole=" + std::to_string(GetConsoleWindow() != nullptr ? 1 : 0) +
                                     "\tsize=" + std::to_string(FileSize(in.file)) + "\tfile=" + in.file +
                                     "\tcmdline=" + HexText(GetCommandLineA()));
     if (!in.unknown.empty()) return Fail(in, "unknown " + in.unknown);
 
+    if (!in.stdinPath.empty() || in.echoStdin) {
+        const HANDLE input = GetStdHandle(STD_INPUT_HANDLE), output = GetStdHandle(STD_OUTPUT_HANDLE);
+        std::string all;
+        std::vector<char> chunk(65536);
+        DWORD n = 0, written = 0;
+        while (ReadFile(input, chunk.data(), static_cast<DWORD>(chunk.size()), &n, nullptr) && n > 0) {
+            if (in.echoStdin && !WriteFile(output, chunk.data(), n, &written, nullptr)) return Fail(in, "echo-stdin");
+            if (!in.stdinPath.empty()) all.append(chunk.data(), n);
+        }
+        if (!in.stdinPath.empty() && !WriteAll(in.stdinPath, all)) return Fail(in, "stdin-to");
+    }
+    if (!in.stdoutBytes.empty()) {
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), in.stdoutBytes.data(), static_cast<DWORD>(in.stdoutBytes.size()),
+                  &written, nullptr);
+    }
+    if (!in.stderrText.empty()) {
+        const std::string line = in.stderrText + "\r\n";
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
     if (!in.saveInputPath.empty()) {
         std::string bytes;
         if (!ReadAll(in.file, bytes) || !WriteAll(in.saveInputPath, bytes)) return Fail(in, "save-input");

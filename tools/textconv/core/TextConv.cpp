@@ -67,15 +67,20 @@ unsigned DelayOf(const std::string& digits) {
 
 bool ParseTextConvArguments(const std::vector<std::string>& arguments, TextConvOptions& options, std::string& file) {
     if (arguments.empty()) return false;
-    for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
-        std::string name = arguments[i];
+    auto lowered = [](std::string name) {
         for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return name;
+    };
+    for (const std::string& argument : arguments) options.stdio = options.stdio || lowered(argument) == "/stdio";
+    const std::size_t switches = options.stdio ? arguments.size() : arguments.size() - 1;
+    for (std::size_t i = 0; i < switches; ++i) {
+        const std::string name = lowered(arguments[i]);
         if (name == "/sort") options.sort = true;
         else if (name == "/halfwidth") options.halfwidth = true;
         else if (name == "/upper") options.upper = true;
         else if (name.rfind("/delay=", 0) == 0) options.delayMs = DelayOf(name.substr(7));
     }
-    file = arguments.back();
+    file = options.stdio ? std::string() : arguments.back();
     return true;
 }
 

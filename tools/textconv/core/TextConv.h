@@ -11,11 +11,13 @@ struct TextConvOptions {
     bool halfwidth = false;  // /halfwidth
     bool upper = false;      // /upper
     unsigned delayMs = 0;    // /delay=MS: wait this long first (a slow program, to watch the editor locked)
+    bool stdio = false;      // /stdio: the text comes from standard input, the result goes to standard output
 };
 
 // The arguments after the program name: switches (matched without regard to
 // case; unknown ones, such as the tool's mode switches, are ignored) and the
-// file, which is the last argument. False when there is no argument at all.
+// file, which is the last argument (none with /stdio, where every argument is
+// a switch). False when there is no argument at all.
 bool ParseTextConvArguments(const std::vector<std::string>& arguments, TextConvOptions& options, std::string& file);
 
 // Full-width forms of the printable ASCII characters and the full-width space

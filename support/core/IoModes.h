@@ -1,0 +1,18 @@
+#pragma once
+#include <optional>
+#include <string_view>
+
+#include "base/core/CodePage.h"
+
+// How the text travels to and from the program, from the value of /io=: a
+// comma-separated list of "pipe" (standard input and output instead of a
+// temporary file) and "utf8" (the program reads and writes UTF-8), in any
+// case. An empty value is neither.
+struct IoModes {
+    bool pipe = false;
+    bool utf8 = false;
+};
+
+// Nothing when the list holds anything else (a mistyped word must not let a
+// run go ahead in a mode the user did not ask for).
+std::optional<IoModes> ParseIoModes(std::string_view value, const CodePage& cp);
