@@ -19,6 +19,22 @@ inline constexpr char kAlreadyRunning[] =
 inline constexpr char kOutOfMemory[] = "メモリが不足しています。";
 inline constexpr char kUnexpectedError[] = "予期しないエラーが発生しました。";
 
+// Runs with /io=.
+inline constexpr char kIoSwitchInvalid[] =
+    "スイッチ /io= の値「%s」は使えません。pipe と utf8 のどちらか、または両方をコンマで区切って指定してください。";
+inline constexpr char kFilterFailed[] =
+    "プログラムがエラーで終了しました（終了コード %s）。テキストは変更していません。\r\n\r\n%s";
+inline constexpr char kFilterNoOutput[] = "プログラムの出力が空でした。テキストは変更していません。";
+inline constexpr char kFilterOutputTooLarge[] =
+    "プログラムの出力が大きすぎるため受け取れませんでした。テキストは変更していません。";
+inline constexpr char kTextNotUtf8[] =
+    "テキストを UTF-8 に変換できませんでした（%s 行目に Shift_JIS として正しくないバイトがあります）。"
+    "プログラムは実行していません。";
+inline constexpr char kResultNotShiftJis[] =
+    "プログラムの結果を Shift_JIS に変換できませんでした（%s 行目の %s）。テキストは変更していません。"
+    "結果は次のファイルに残してあります。\r\n\r\n%s";
+inline constexpr char kInvalidUtf8[] = "UTF-8 として正しくないバイト";
+
 // The window shown while a program runs: "実行中: PROGRAM  N 秒".
 inline constexpr char kRunningLabel[] = "実行中: ";
 inline constexpr char kSecondsSuffix[] = " 秒";
@@ -34,7 +50,9 @@ inline constexpr char kStreamWriteError[] = "ｽﾄﾘｰﾑへの書き込み�
 inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTaken,    kTempFileFailed,
                                                 kLaunchFailedSuffix, kResultKept,      kCannotCreateFile,
                                                 kCannotOpenFile,     kStreamWriteError, kAlreadyRunning,
-                                                kOutOfMemory,        kUnexpectedError};
+                                                kOutOfMemory,        kUnexpectedError,  kIoSwitchInvalid,
+                                                kFilterFailed,       kFilterNoOutput,   kFilterOutputTooLarge,
+                                                kTextNotUtf8,        kResultNotShiftJis};
 
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";

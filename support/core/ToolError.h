@@ -1,5 +1,6 @@
 #pragma once
 #include <stdexcept>
+#include <initializer_list>
 #include <string>
 
 // An error that ends the job; its message (code page 932 bytes) is what the
@@ -11,3 +12,7 @@ public:
 
 // The message with its one %s replaced by the argument.
 std::string FormatMessageText(const char* pattern, const std::string& argument);
+
+// The message with each "%s" replaced by the next argument, in one pass (an
+// argument that holds "%s" stays as it is); "%s" left over become empty.
+std::string FormatMessageTexts(const char* pattern, std::initializer_list<std::string> arguments);
