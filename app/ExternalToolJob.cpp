@@ -125,8 +125,9 @@ void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
         const bool handedOver =
             SelLength != 0 ? SetHostSelText(HostWindow, editorText) : SetHostAllText(HostWindow, editorText);
         EndPhase("write-back");
-        // The editor has gone (closed while the program ran) or the section
-        // could not carry the result: the file is all that is left of it.
+        // The editor has gone (closed while the program ran, or while it took
+        // the result) or the section could not carry the result: the file is
+        // all that is left of it.
         if (!handedOver) {
             keepTempFile = true;
             ShowWarning(FormatMessageText(kResultKept, tempFile));
