@@ -120,14 +120,15 @@ void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
     titles.Restore();
     if (form.InitialModifiedTime != 0 && GetFileModifiedTime(tempFile) != form.InitialModifiedTime) {
         // Into the editor text's own storage: it is not needed any more.
-        LoadTextFromFile(tempFile, editorText);
+        const bool taken = LoadTextFromFile(tempFile, editorText);
         EndPhase("read back");
         const bool handedOver =
-            SelLength != 0 ? SetHostSelText(HostWindow, editorText) : SetHostAllText(HostWindow, editorText);
+            taken && (SelLength != 0 ? SetHostSelText(HostWindow, editorText) : SetHostAllText(HostWindow, editorText));
         EndPhase("write-back");
-        // The editor has gone (closed while the program ran, or while it took
-        // the result) or the section could not carry the result: the file is
-        // all that is left of it.
+        // The result is larger than the tool can hold, the editor has gone
+        // (closed while the program ran, or while it took the result) or the
+        // section could not carry the result: the file is all that is left
+        // of it.
         if (!handedOver) {
             keepTempFile = true;
             ShowWarning(FormatMessageText(kResultKept, tempFile));

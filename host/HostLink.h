@@ -26,8 +26,9 @@ void BringHostToFront(HWND window);
 //
 // A read tells its caller which of three things happened: the host gave the
 // text; the host answered no (the lowest byte of its reply was 0); or the
-// transfer failed on the tool's side (no host window, no section of the
-// tool's own, no view, no NUL within the section). An empty text alone cannot
+// transfer failed on the tool's side (no host window, a length too large for
+// a section or for this build, no section of the tool's own, no view, no NUL
+// within the section, no memory for the text). An empty text alone cannot
 // tell an empty document from a failed transfer, and running on a failed one
 // would replace the user's document.
 //

@@ -1,8 +1,10 @@
 #include <cstring>
+#include <new>
 
 #include "base/Handles.h"
 #include "host/HostLink.h"
 #include "host/core/ByteScan.h"
+#include "host/core/TextSize.h"
 
 namespace {
 
@@ -10,7 +12,7 @@ namespace {
 // not be created, or when a section of that name already existed: the system
 // then hands back that one, whatever its size, and it belongs to someone else
 // (the host, another copy of the tool).
-KernelHandle CreateHostSection(HWND window, DWORD size) {
+KernelHandle CreateHostSection(HWND window, std::uint32_t size) {
     const std::string name = HostSectionName(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)));
     HANDLE handle = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str());
     const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
@@ -30,12 +32,15 @@ SIZE_T UsableBytes(const MappedView& view) {
 }  // namespace
 
 // A transfer of S bytes (the text and its NUL) needs a new section of S bytes.
+// The length that the host's text-editing window reports is taken whole, in
+// 64 bits: one too large for a section or for this build fails the read
+// before anything is created or allocated.
 THostText GetHostText(HWND window, unsigned textKind) {
     THostText read;
     if (!IsHostWindow(window)) return read;
     HWND editWindow = GetHostEditWindow(window);
-    const auto length = static_cast<DWORD>(SendMessageA(editWindow, WM_GETTEXTLENGTH, 0, 0));
-    const DWORD size = length + 1;
+    const LRESULT length = SendMessageA(editWindow, WM_GETTEXTLENGTH, 0, 0);
+    const std::uint32_t size = TextSectionSize(length, kMaxTextBytes);
     if (size == 0) return read;
 
     // A new section comes zero-filled from the system.
@@ -55,7 +60,11 @@ THostText GetHostText(HWND window, unsigned textKind) {
     const char* bytes = view.Bytes();
     const std::size_t textLength = FindNul(bytes, size);
     if (textLength == size) return read;
-    read.Text.assign(bytes, textLength);
+    try {
+        read.Text.assign(bytes, textLength);
+    } catch (const std::bad_alloc&) {
+        return read;
+    }
     read.Result = HostReadResult::Text;
     return read;
 }
@@ -66,8 +75,8 @@ THostText GetHostSelText(HWND window) { return GetHostText(window, kTextKindSele
 
 bool SetHostText(HWND window, const std::string& text, unsigned textKind) {
     if (!IsHostWindow(window)) return false;
-    if (text.size() >= MAXDWORD) return false;
-    const auto size = static_cast<DWORD>(text.size() + 1);
+    const std::uint32_t size = TextSectionSize(static_cast<std::int64_t>(text.size()), kMaxTextBytes);
+    if (size == 0) return false;
 
     const KernelHandle section = CreateHostSection(window, size);
     if (!section) return false;

@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 
 #include "base/Handles.h"
 #include "base/core/ScopeGuard.h"
+#include "host/core/TextSize.h"
 #include "support/core/DateTime.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
@@ -25,7 +27,7 @@ void SaveTextToFile(const std::string& text, const std::string& fileName) {
     }
 }
 
-void LoadTextFromFile(const std::string& fileName, std::string& text) {
+bool LoadTextFromFile(const std::string& fileName, std::string& text) {
     // Emptied on every failure: the file's bytes or nothing.
     ScopeGuard emptyOnFailure([&] { text.clear(); });
     FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -36,12 +38,17 @@ void LoadTextFromFile(const std::string& fileName, std::string& text) {
     // into the editor instead of the user's text.
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size)) throw ToolError(FormatMessageText(kCannotOpenFile, fileName));
+    if (!TextSizeFits(size.QuadPart, kMaxTextBytes)) return false;
     // The read overwrites the text's bytes in place: a text of the same size
     // is neither moved nor cleared first. One that must grow is given new
     // storage without its old bytes being carried over.
-    const auto length = static_cast<std::size_t>(std::max<LONGLONG>(size.QuadPart, 0));
-    if (length > text.capacity()) std::string().swap(text);
-    text.resize(length);
+    const auto length = static_cast<std::size_t>(size.QuadPart);
+    try {
+        if (length > text.capacity()) std::string().swap(text);
+        text.resize(length);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     DWORD read = 0;
     if (length != 0 && !ReadFile(file.Get(), text.data(), static_cast<DWORD>(length), &read, nullptr)) {
         throw ToolError(FormatMessageText(kCannotOpenFile, fileName));
@@ -50,12 +57,7 @@ void LoadTextFromFile(const std::string& fileName, std::string& text) {
     // sized must not bring zero bytes into the editor.
     text.resize(read);
     emptyOnFailure.Dismiss();
-}
-
-std::string LoadTextFromFile(const std::string& fileName) {
-    std::string text;
-    LoadTextFromFile(fileName, text);
-    return text;
+    return true;
 }
 
 double GetFileModifiedTime(const std::string& fileName) {

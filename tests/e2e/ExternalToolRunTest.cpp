@@ -397,6 +397,9 @@ TEST_F(ExternalToolRun, AResultThatCannotBePutBackIsKeptAndNamed) {
     const std::string result(5000, 'r');
     WriteFileBytes(work.File("result.bin"), result);
     const std::string writeResult = "\"--write-from=" + work.File("result.bin") + "\" --sleep=1000";
+    // 4 GiB and 10 bytes: cut to 32 bits, 10 bytes. More than either build
+    // takes, as the host's messages carry a section's size in 32 bits.
+    constexpr long long kOver4GiB = (1LL << 32) + 10;
     struct Case { const char* what; std::vector<std::string> hostSwitches; std::string probeActions; long long keptSize; bool editorGone, sent; };
     const Case cases[] = {
         // The user closes the editor while the program runs.
@@ -406,6 +409,8 @@ TEST_F(ExternalToolRun, AResultThatCannotBePutBackIsKeptAndNamed) {
         // A section of the tool's name, large enough for the result, appears
         // while the program runs: someone else's, never written over.
         {"section already there", {"--stale-section-at-lock=100000"}, writeResult, 5000, false, false},
+        {"result over 4 GiB", {}, writeResult + " --extend-to=" + std::to_string(kOver4GiB),
+         kOver4GiB, false, false},
     };
     for (const Case& c : cases) {
         DeleteFileA(record.c_str());
