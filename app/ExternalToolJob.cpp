@@ -111,8 +111,10 @@ void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
     form.InitialModifiedTime = GetFileModifiedTime(tempFile);
     EndPhase("time query");
 
-    if (!RunAndWait(GetShortPath(program), passedOnList + " " + tempFile, HasSwitch("/hide"))) {
-        ShowWarning(LaunchFailedMessage(program, passedOnList, tempFile));
+    // The name as the program gets it, and as a failed launch names it.
+    const std::string handedOn = HandedOnFileName(tempFile);
+    if (!RunAndWait(GetShortPath(program), passedOnList + " " + handedOn, HasSwitch("/hide"))) {
+        ShowWarning(LaunchFailedMessage(program, passedOnList, handedOn));
         return;
     }
     EndPhase("process start and wait");

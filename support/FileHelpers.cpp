@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <new>
 
+#include "base/CodePageWin32.h"
 #include "base/Handles.h"
 #include "base/core/ScopeGuard.h"
 #include "host/core/TextSize.h"
 #include "support/core/DateTime.h"
+#include "support/core/PathText.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
 
@@ -84,4 +86,8 @@ std::string GetShortPath(const std::string& path) {
     if (again == 0 || again >= length) return path;
     longer.resize(again);
     return longer;
+}
+
+std::string HandedOnFileName(const std::string& fileName) {
+    return HandedOnFileName(fileName, GetShortPath, SystemCodePage());
 }

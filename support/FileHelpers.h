@@ -16,3 +16,6 @@ void SaveTextToFile(const std::string& text, const std::string& fileName);
 double GetFileModifiedTime(const std::string& fileName);
 // The short form of a path; the path itself when it has none.
 std::string GetShortPath(const std::string& path);
+// The temporary file's name as the program gets it on its command line: its
+// folder's short form where the name holds a blank (HandedOnFileName).
+std::string HandedOnFileName(const std::string& fileName);

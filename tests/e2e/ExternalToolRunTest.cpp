@@ -135,6 +135,39 @@ TEST_F(ExternalToolRun, HandsTheTextToTheProgramWithTheTemporaryFileLast) {
     EXPECT_EQ(TempFolderContents(), "");
 }
 
+// A temporary folder whose path holds a blank (a user name with a blank puts
+// one there): the program still gets the whole name as one argument, the
+// short form of the folder, and a failed launch names the file that way too.
+TEST_F(ExternalToolRun, TheTemporaryFileReachesTheProgramWhole) {
+    const std::string blankTemp = temp.File("with blank\\");
+    ASSERT_TRUE(CreateDirectoryA(blankTemp.c_str(), nullptr));
+    const std::string shortFolder = GetShortPath(blankTemp);
+    ASSERT_EQ(shortFolder.find(' '), std::string::npos) << shortFolder;
+    ScopedEnvironment tmpWithBlank{"TMP", blankTemp};
+    ScopedEnvironment tempWithBlank{"TEMP", blankTemp};
+
+    const std::string input = work.File("input.bin");
+    StandinHost host({"--text=whole text"}, Tool(AppIsProbe() + " \"--save-input=" + input + "\""));
+    ASSERT_TRUE(host.Ready());
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    const auto probe = ProbeRecord();
+    ASSERT_FALSE(probe.empty());
+    const std::string file = probe.at("file");
+    EXPECT_EQ(file.substr(0, shortFolder.size() + 3), shortFolder + "qlk") << file;
+    EXPECT_EQ(ProbeCommandLine(probe), GetShortPath(ProbePath()) + " \"--save-input=" + input + "\"  " + file);
+    EXPECT_EQ(ReadFileBytes(input), "whole text");
+
+    StandinHost failing({"--text=abc"}, Tool("/app=C:\\nowhere\\conv.exe"));
+    ASSERT_TRUE(failing.Ready());
+    const auto box = WaitForMessageBox(failing.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
+    ASSERT_TRUE(box.has_value());
+    const std::string head = "C:\\nowhere\\conv.exe  " + shortFolder + "qlk";
+    EXPECT_EQ(box->text.substr(0, head.size()), head) << box->text;
+    EXPECT_EQ(box->text.find("with blank"), std::string::npos) << box->text;
+    PressButton(box->window, IDOK);
+    ASSERT_TRUE(failing.WaitForExit(kRunTimeoutMs));
+}
+
 TEST_F(ExternalToolRun, CommandLineShapes) {
     struct Case {
         std::vector<std::string> hostSwitches;
