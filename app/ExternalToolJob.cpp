@@ -110,6 +110,12 @@ void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
     EndPhase("file write");
     form.InitialModifiedTime = GetFileModifiedTime(tempFile);
     EndPhase("time query");
+    // Without the first time stamp the program's result could not be told
+    // from the text handed over, and would be ignored: it does not run.
+    if (form.InitialModifiedTime == 0) {
+        ShowWarning(kTimeStampFailed);
+        return;
+    }
 
     // The name as the program gets it, and as a failed launch names it.
     const std::string handedOn = HandedOnFileName(tempFile);
@@ -120,7 +126,7 @@ void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText) {
     EndPhase("process start and wait");
 
     titles.Restore();
-    if (form.InitialModifiedTime != 0 && GetFileModifiedTime(tempFile) != form.InitialModifiedTime) {
+    if (GetFileModifiedTime(tempFile) != form.InitialModifiedTime) {
         // Into the editor text's own storage: it is not needed any more.
         const bool taken = LoadTextFromFile(tempFile, editorText);
         EndPhase("read back");

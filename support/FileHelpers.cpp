@@ -63,16 +63,30 @@ bool LoadTextFromFile(const std::string& fileName, std::string& text) {
 }
 
 double GetFileModifiedTime(const std::string& fileName) {
-    FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return 0;
-    FILETIME written{}, local{};
-    SYSTEMTIME fields{};
-    if (!GetFileTime(file.Get(), nullptr, nullptr, &written) || !FileTimeToLocalFileTime(&written, &local) ||
-        !FileTimeToSystemTime(&local, &fields)) {
-        return 0;
+    // Only the attributes are asked for, with every kind of sharing: a virus
+    // scanner that holds a new file for a moment does not keep its time from
+    // the tool. Whatever else keeps it is waited out, for about a second; a
+    // file that is not there is not waited for.
+    constexpr int kAttempts = 20;
+    constexpr DWORD kPauseMs = 50;
+    for (int attempt = 1;; ++attempt) {
+        FileHandle file(CreateFileA(fileName.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        const DWORD error = GetLastError();
+        if (file) {
+            FILETIME written{}, local{};
+            SYSTEMTIME fields{};
+            if (!GetFileTime(file.Get(), nullptr, nullptr, &written) || !FileTimeToLocalFileTime(&written, &local) ||
+                !FileTimeToSystemTime(&local, &fields)) {
+                return 0;
+            }
+            return DateTimeFromFields(fields.wYear, fields.wMonth, fields.wDay, fields.wHour, fields.wMinute,
+                                      fields.wSecond, fields.wMilliseconds);
+        }
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || attempt == kAttempts) return 0;
+        Sleep(kPauseMs);
     }
-    return DateTimeFromFields(fields.wYear, fields.wMonth, fields.wDay, fields.wHour, fields.wMinute, fields.wSecond,
-                              fields.wMilliseconds);
 }
 
 std::string GetShortPath(const std::string& path) {

@@ -12,7 +12,8 @@ void SaveTextToFile(const std::string& text, const std::string& fileName);
 // that cannot be opened, sized or read raises ToolError; `text` is emptied.
 [[nodiscard]] bool LoadTextFromFile(const std::string& fileName, std::string& text);
 // The last-write time in local time as a date-time value; 0 when it cannot be
-// had (missing, or open elsewhere).
+// had: the file is missing, or still cannot be opened for its attributes
+// after about a second.
 double GetFileModifiedTime(const std::string& fileName);
 // The short form of a path; the path itself when it has none.
 std::string GetShortPath(const std::string& path);

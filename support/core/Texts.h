@@ -12,6 +12,9 @@ inline constexpr char kLockPrefix[] = "[ロック] ";
 inline constexpr char kTextNotTaken[] = "Zorvaneからのテキストの取得に失敗しました。";
 // The program's result could not be put back; %s stands for the kept file.
 inline constexpr char kResultKept[] = "Zorvaneへの書き戻しに失敗しました。結果は次のファイルに残してあります。\r\n\r\n%s";
+// The temporary file's time stamp could not be had after the text was
+// written: the program's result could not be told from it, so it does not run.
+inline constexpr char kTimeStampFailed[] = "一時ファイルの更新日時を取得できませんでした。プログラムは実行していません。";
 
 // File helper errors; %s stands for the file name.
 inline constexpr char kCannotCreateFile[] = "ﾌｧｲﾙ %s を作成できません";
@@ -19,9 +22,9 @@ inline constexpr char kCannotOpenFile[] = "ﾌｧｲﾙ %s は開けません";
 inline constexpr char kStreamWriteError[] = "ｽﾄﾘｰﾑへの書き込みｴﾗｰ";
 
 // Every message the tool can show, each of which the user's guide explains.
-inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTaken,    kTempFileFailed,
-                                                kLaunchFailedSuffix, kResultKept,      kCannotCreateFile,
-                                                kCannotOpenFile,     kStreamWriteError};
+inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTaken,       kTempFileFailed,
+                                                kTimeStampFailed,    kLaunchFailedSuffix, kResultKept,
+                                                kCannotCreateFile,   kCannotOpenFile,     kStreamWriteError};
 
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";
