@@ -15,6 +15,9 @@ inline constexpr char kResultKept[] = "Zorvaneへの書き戻しに失敗しま�
 // The temporary file's time stamp could not be had after the text was
 // written: the program's result could not be told from it, so it does not run.
 inline constexpr char kTimeStampFailed[] = "一時ファイルの更新日時を取得できませんでした。プログラムは実行していません。";
+// The Save dialog cannot be shown; %s names the missing library or function.
+inline constexpr char kSaveDialogUnavailable[] =
+    "保存ダイアログを表示できません。次のシステムのライブラリまたは関数が見つかりません。\r\n\r\n%s";
 
 // File helper errors; %s stands for the file name.
 inline constexpr char kCannotCreateFile[] = "ﾌｧｲﾙ %s を作成できません";
@@ -22,9 +25,10 @@ inline constexpr char kCannotOpenFile[] = "ﾌｧｲﾙ %s は開けません";
 inline constexpr char kStreamWriteError[] = "ｽﾄﾘｰﾑへの書き込みｴﾗｰ";
 
 // Every message the tool can show, each of which the user's guide explains.
-inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTaken,       kTempFileFailed,
-                                                kTimeStampFailed,    kLaunchFailedSuffix, kResultKept,
-                                                kCannotCreateFile,   kCannotOpenFile,     kStreamWriteError};
+inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTaken,         kTempFileFailed,
+                                                kTimeStampFailed,    kLaunchFailedSuffix,   kResultKept,
+                                                kCannotCreateFile,   kCannotOpenFile,       kStreamWriteError,
+                                                kSaveDialogUnavailable};
 
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";
