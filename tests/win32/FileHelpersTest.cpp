@@ -76,22 +76,6 @@ TEST(FileHelpers, FailuresCarryTheUsersMessage) {
     EXPECT_EQ(ErrorOf([](const std::string& p) { SaveTextToFile("x", p); }, held), FormatMessageText(kCannotCreateFile, held));
 }
 
-// A file larger than this build holds is not read at all: sized in 64 bits,
-// 4 GiB and 10 bytes are not 10 bytes.
-TEST(FileHelpers, AFileLargerThanTheBuildHoldsIsNotRead) {
-    TempDir dir;
-    const std::string file = dir.File("large.bin");
-    {
-        FileHandle handle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-        LARGE_INTEGER end;
-        end.QuadPart = (1LL << 32) + 10;
-        ASSERT_TRUE(SetFilePointerEx(handle.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(handle.Get()));
-    }
-    std::string text = "old text";
-    EXPECT_FALSE(LoadTextFromFile(file, text));
-    EXPECT_EQ(text, "");
-}
-
 // What opens but cannot be sized (here a pipe) is an error, not an empty
 // text that would replace the editor's.
 TEST(FileHelpers, WhatOpensButCannotBeSizedIsAnError) {
