@@ -63,6 +63,8 @@ void RunFilterJob(TPelmarindMainForm& form, const std::string& editorText, const
         return;
     }
     std::string result = std::move(run.Output);
-    if (modes.utf8 && !ResultFromUtf8(result)) return;
-    PutResultBack(result, {});
+    // A result that is not put back has no file yet: one is made for it.
+    const KeepResult keepResult = [&] { return KeepInNewTempFile(result); };
+    if (modes.utf8 && !ResultFromUtf8(result, keepResult)) return;
+    PutResultBack(result, keepResult);
 }

@@ -4,14 +4,24 @@
 #include "support/FileHelpers.h"
 #include "support/SaveFilter.h"
 #include "support/Settings.h"
+#include "support/core/Texts.h"
+#include "support/core/ToolError.h"
 
 // The host is neither locked nor changed here, and is not brought to the
 // front afterwards. A file that cannot be written raises the file helper's
-// error, which ends the job.
+// error, which ends the job. A dialog that the system cannot show ends the
+// job with a message that names what is missing: never as if cancelled.
 void RunSaveJob(TPelmarindMainForm& form, const std::string& editorText) {
     LoadAppIni();
     TqzSaveDialogEx& dialog = form.qzSaveDialogEx1;
     SetupSaveDialog(dialog);
     if (AppIni.AutoFileName) dialog.SetFileName(MakeDefaultFileName(editorText));
-    if (dialog.Execute()) SaveTextToFile(editorText, dialog.FileName());
+    bool confirmed = false;
+    try {
+        confirmed = dialog.Execute();
+    } catch (const DialogUnavailableError& missing) {
+        ShowWarning(FormatMessageText(kSaveDialogUnavailable, missing.what()));
+        return;
+    }
+    if (confirmed) SaveTextToFile(editorText, dialog.FileName());
 }

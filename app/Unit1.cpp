@@ -28,9 +28,11 @@ constexpr int kDescribedLeft = 200, kDescribedTop = 120, kDescribedWidth = 320, 
 // The selection, or the whole text when nothing is selected (or the host
 // declines to give the selection); sets the selection length. False when the
 // text could not be taken: a transfer that failed on the tool's side, or the
-// host declining the whole text while its text-editing window says there is
-// some. Running on an empty text in its place would replace the user's
-// document with the program's output on an empty file.
+// host declining the whole text, whatever its text-editing window reported
+// (a length of 0 may only mean that there is no such window, or no longer).
+// Running on an empty text in its place would replace the user's document
+// with the program's output on an empty file: an empty text is only one that
+// the host gave.
 bool ReadEditorText(std::string& editorText) {
     THostText selection = GetHostSelText(HostWindow);
     EndPhase("selection read");
@@ -42,8 +44,7 @@ bool ReadEditorText(std::string& editorText) {
     }
     THostText whole = GetHostAllText(HostWindow);
     EndPhase("whole-text read");
-    if (whole.Result == HostReadResult::Failed) return false;
-    if (whole.Result == HostReadResult::Refused && whole.ReportedLength > 0) return false;
+    if (whole.Result != HostReadResult::Text) return false;
     editorText = std::move(whole.Text);
     return true;
 }

@@ -69,10 +69,16 @@ private:
     void* address_ = nullptr;
 };
 
-// Owner of a system library loaded when it is first needed instead of at
-// start-up. The common dialogs and the shell (with all they load in turn)
-// cost a windowed program about a fifth of its start-up under Wine, and most
-// runs of the tool show no dialog.
+// A system library loaded when it is first needed instead of at start-up.
+// The common dialogs and the shell (with all they load in turn) cost a
+// windowed program about a fifth of its start-up under Wine, and most runs of
+// the tool show no dialog.
+//
+// Once loaded, a library stays until the tool ends: this object finds its
+// functions and never frees it. Shell extensions that the Save dialog loads
+// may leave threads running in the common dialogs, the shell and COM after
+// the dialog has closed, and a library freed under a running thread takes the
+// tool down with it. The end of the process unloads it.
 class SystemLibrary {
 public:
     // From the system folder only, never from the current or the program's.
@@ -87,9 +93,8 @@ public:
     }
     SystemLibrary(const SystemLibrary&) = delete;
     SystemLibrary& operator=(const SystemLibrary&) = delete;
-    ~SystemLibrary() {
-        if (module_ != nullptr) FreeLibrary(module_);
-    }
+
+    bool Loaded() const { return module_ != nullptr; }
 
     // The library's function of that name as a pointer of the declared type
     // of that function (decltype(&GetSaveFileNameA)); null when the library

@@ -89,6 +89,14 @@ void Raise(const TNotifyEvent& event, TCommonDialog* sender) {
 
 }  // namespace
 
+TDialogFunc DialogFunction(const char* library, const char* function) {
+    const SystemLibrary dialogs(library);
+    if (!dialogs.Loaded()) throw DialogUnavailableError(library);
+    const auto found = dialogs.Get<TDialogFunc>(function);
+    if (found == nullptr) throw DialogUnavailableError(std::string(function) + " (" + library + ")");
+    return found;
+}
+
 const TPlatformVersion& PlatformVersion() { return gPlatformVersion; }
 bool NewStyleControls() { return gNewStyleControls; }
 
@@ -242,9 +250,6 @@ void TOpenDialog::WndProc(TMessage& message) {
 }
 
 bool TOpenDialog::DoExecute(TDialogFunc function) {
-    // Without the system's dialog library there is nothing to show: as if
-    // the dialog had been cancelled.
-    if (function == nullptr) return false;
     const bool explorer = NewStyleControls() && (FOptions & ofOldStyleDialog) == 0;
     const std::string filter = ConvertFilter(SystemCodePage(), FFilter);
     char name[kNameBufferSize] = {};
@@ -279,15 +284,9 @@ bool TOpenDialog::DoExecute(TDialogFunc function) {
     return true;
 }
 
-bool TOpenDialog::Execute() {
-    const SystemLibrary commonDialogs("comdlg32.dll");
-    return DoExecute(commonDialogs.Get<TDialogFunc>("GetOpenFileNameA"));
-}
+bool TOpenDialog::Execute() { return DoExecute(DialogFunction("comdlg32.dll", "GetOpenFileNameA")); }
 
-bool TSaveDialog::Execute() {
-    const SystemLibrary commonDialogs("comdlg32.dll");
-    return DoExecute(commonDialogs.Get<TDialogFunc>("GetSaveFileNameA"));
-}
+bool TSaveDialog::Execute() { return DoExecute(DialogFunction("comdlg32.dll", "GetSaveFileNameA")); }
 
 // --- TqzSaveDialogEx
 

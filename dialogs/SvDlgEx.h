@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 #include "dialogs/core/DialogRules.h"
@@ -28,6 +29,20 @@ using TQueryDlgPosEvent = std::function<void(TCommonDialog* Sender, TPoint& pt)>
 
 using TDialogFunc = BOOL(WINAPI*)(LPOPENFILENAMEA);
 
+// Raised by Execute when the system's dialog library or its dialog function
+// cannot be had, so that no dialog can be shown at all. The message names
+// what is missing: the library's file name, or the function followed by its
+// library in brackets.
+class DialogUnavailableError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The dialog function of that name in the system library of that name, loaded
+// when first asked for and kept until the tool ends (SystemLibrary); raises
+// DialogUnavailableError when either is missing.
+TDialogFunc DialogFunction(const char* library, const char* function);
+
 // Root of the dialog family: runs a system dialog modally and routes the
 // messages of the dialog's hook window through the object.
 class TCommonDialog {
@@ -45,6 +60,8 @@ public:
     // exception raised while the dialog was open (it cannot cross the
     // system's dialog code) cancelled the dialog and is raised again here.
     virtual BOOL RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record);
+    // Shows the dialog; true when the user confirmed it. Raises
+    // DialogUnavailableError when the system cannot show one.
     virtual bool Execute() = 0;
 
     // The hook window while a dialog is shown, else 0.

@@ -1,24 +1,24 @@
 #include <cstring>
+#include <new>
 
 #include "base/Handles.h"
 #include "host/HostLink.h"
 #include "host/core/ByteScan.h"
+#include "host/core/TextSize.h"
 
 namespace {
 
-// A section of the host's name, created for one transfer. When a section of
-// that name already exists (the host or another copy of the tool still holds
-// one), the system hands back that one, whatever its size: `existed` tells.
-struct HostSection {
-    KernelHandle handle;
-    bool existed = false;
-};
-
-HostSection CreateHostSection(HWND window, DWORD size) {
+// A section of the host's name, created for one transfer; empty when it could
+// not be created, or when a section of that name already existed: the system
+// then hands back that one, whatever its size, and it belongs to someone else
+// (the host, another copy of the tool).
+KernelHandle CreateHostSection(HWND window, std::uint32_t size) {
     const std::string name = HostSectionName(static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)));
     HANDLE handle = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name.c_str());
     const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-    return HostSection{KernelHandle(handle), existed};
+    KernelHandle section(handle);
+    if (existed) section.Reset();
+    return section;
 }
 
 // The bytes of a view that may be used: the page-rounded size of the mapped
@@ -31,34 +31,28 @@ SIZE_T UsableBytes(const MappedView& view) {
 
 }  // namespace
 
-// A transfer of S bytes needs S usable bytes in the section actually obtained;
-// a smaller section of the same name left by someone else would cut the text,
-// so the transfer is then given up like any other failure on the tool's side.
+// A transfer of S bytes (the text and its NUL) needs a new section of S bytes.
+// The length that the host's text-editing window reports is taken whole, in
+// 64 bits: one too large for a section or for this build fails the read
+// before anything is created or allocated.
 THostText GetHostText(HWND window, unsigned textKind) {
     THostText read;
     if (!IsHostWindow(window)) return read;
     HWND editWindow = GetHostEditWindow(window);
-    const auto length = static_cast<DWORD>(SendMessageA(editWindow, WM_GETTEXTLENGTH, 0, 0));
-    read.ReportedLength = length;
-    const DWORD size = length + 1;
+    const LRESULT length = SendMessageA(editWindow, WM_GETTEXTLENGTH, 0, 0);
+    const std::uint32_t size = TextSectionSize(length, kMaxTextBytes);
     if (size == 0) return read;
 
-    HostSection section = CreateHostSection(window, size);
-    if (!section.handle) return read;
-    {
-        MappedView view(MapViewOfFile(section.handle.Get(), FILE_MAP_WRITE, 0, 0, 0));
-        if (!view || UsableBytes(view) < size) return read;
-        // A new section comes zero-filled from the system; only an old one
-        // needs clearing.
-        if (section.existed) std::memset(view.Bytes(), 0, size);
-    }
+    // A new section comes zero-filled from the system.
+    const KernelHandle section = CreateHostSection(window, size);
+    if (!section) return read;
     const LRESULT reply = SendMessageA(window, HM_GETTEXT, textKind, 0);
     if ((reply & 0xFF) == 0) {
         read.Result = HostReadResult::Refused;
         return read;
     }
 
-    MappedView view(MapViewOfFile(section.handle.Get(), FILE_MAP_READ, 0, 0, 0));
+    MappedView view(MapViewOfFile(section.Get(), FILE_MAP_READ, 0, 0, 0));
     if (!view || UsableBytes(view) < size) return read;
     // The text ends at its NUL within the S bytes. Without one the host wrote
     // more than the section holds: the text is incomplete, and an incomplete
@@ -66,7 +60,11 @@ THostText GetHostText(HWND window, unsigned textKind) {
     const char* bytes = view.Bytes();
     const std::size_t textLength = FindNul(bytes, size);
     if (textLength == size) return read;
-    read.Text.assign(bytes, textLength);
+    try {
+        read.Text.assign(bytes, textLength);
+    } catch (const std::bad_alloc&) {
+        return read;
+    }
     read.Result = HostReadResult::Text;
     return read;
 }
@@ -77,22 +75,24 @@ THostText GetHostSelText(HWND window) { return GetHostText(window, kTextKindSele
 
 bool SetHostText(HWND window, const std::string& text, unsigned textKind) {
     if (!IsHostWindow(window)) return false;
-    if (text.size() >= MAXDWORD) return false;
-    const auto size = static_cast<DWORD>(text.size() + 1);
+    const std::uint32_t size = TextSectionSize(static_cast<std::int64_t>(text.size()), kMaxTextBytes);
+    if (size == 0) return false;
 
-    HostSection section = CreateHostSection(window, size);
-    if (!section.handle) return false;
+    const KernelHandle section = CreateHostSection(window, size);
+    if (!section) return false;
     {
-        MappedView view(MapViewOfFile(section.handle.Get(), FILE_MAP_WRITE, 0, 0, 0));
+        MappedView view(MapViewOfFile(section.Get(), FILE_MAP_WRITE, 0, 0, 0));
         if (!view || UsableBytes(view) < size) return false;
-        // The text and a NUL fill all S bytes (an old section's included), in
-        // one pass. A text that holds a NUL is carried up to it, since the
-        // host reads up to the first NUL; the bytes after that have no meaning.
+        // The text and a NUL fill all S bytes, in one pass. A text that holds
+        // a NUL is carried up to it, since the host reads up to the first NUL;
+        // the bytes after that have no meaning.
         std::memcpy(view.Bytes(), text.data(), text.size());
         view.Bytes()[text.size()] = '\0';
     }
     SendMessageA(window, HM_SETTEXT, textKind, static_cast<LPARAM>(size));
-    return true;
+    // A host that has gone by the time the send returns (it closed while it
+    // handled the message, or the send found no window) took nothing.
+    return IsHostWindow(window);
 }
 
 bool SetHostAllText(HWND window, const std::string& text) { return SetHostText(window, text, kTextKindAll); }

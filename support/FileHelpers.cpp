@@ -3,10 +3,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <new>
 
+#include "base/CodePageWin32.h"
 #include "base/Handles.h"
 #include "base/core/ScopeGuard.h"
+#include "host/core/TextSize.h"
 #include "support/core/DateTime.h"
+#include "support/core/PathText.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
 
@@ -25,7 +29,7 @@ void SaveTextToFile(const std::string& text, const std::string& fileName) {
     }
 }
 
-void LoadTextFromFile(const std::string& fileName, std::string& text) {
+bool LoadTextFromFile(const std::string& fileName, std::string& text) {
     // Emptied on every failure: the file's bytes or nothing.
     ScopeGuard emptyOnFailure([&] { text.clear(); });
     FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -36,12 +40,17 @@ void LoadTextFromFile(const std::string& fileName, std::string& text) {
     // into the editor instead of the user's text.
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.Get(), &size)) throw ToolError(FormatMessageText(kCannotOpenFile, fileName));
+    if (!TextSizeFits(size.QuadPart, kMaxTextBytes)) return false;
     // The read overwrites the text's bytes in place: a text of the same size
     // is neither moved nor cleared first. One that must grow is given new
     // storage without its old bytes being carried over.
-    const auto length = static_cast<std::size_t>(std::max<LONGLONG>(size.QuadPart, 0));
-    if (length > text.capacity()) std::string().swap(text);
-    text.resize(length);
+    const auto length = static_cast<std::size_t>(size.QuadPart);
+    try {
+        if (length > text.capacity()) std::string().swap(text);
+        text.resize(length);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     DWORD read = 0;
     if (length != 0 && !ReadFile(file.Get(), text.data(), static_cast<DWORD>(length), &read, nullptr)) {
         throw ToolError(FormatMessageText(kCannotOpenFile, fileName));
@@ -50,25 +59,34 @@ void LoadTextFromFile(const std::string& fileName, std::string& text) {
     // sized must not bring zero bytes into the editor.
     text.resize(read);
     emptyOnFailure.Dismiss();
-}
-
-std::string LoadTextFromFile(const std::string& fileName) {
-    std::string text;
-    LoadTextFromFile(fileName, text);
-    return text;
+    return true;
 }
 
 double GetFileModifiedTime(const std::string& fileName) {
-    FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return 0;
-    FILETIME written{}, local{};
-    SYSTEMTIME fields{};
-    if (!GetFileTime(file.Get(), nullptr, nullptr, &written) || !FileTimeToLocalFileTime(&written, &local) ||
-        !FileTimeToSystemTime(&local, &fields)) {
-        return 0;
+    // Only the attributes are asked for, with every kind of sharing: a virus
+    // scanner that holds a new file for a moment does not keep its time from
+    // the tool. Whatever else keeps it is waited out, for about a second; a
+    // file that is not there is not waited for.
+    constexpr int kAttempts = 20;
+    constexpr DWORD kPauseMs = 50;
+    for (int attempt = 1;; ++attempt) {
+        FileHandle file(CreateFileA(fileName.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        const DWORD error = GetLastError();
+        if (file) {
+            FILETIME written{}, local{};
+            SYSTEMTIME fields{};
+            if (!GetFileTime(file.Get(), nullptr, nullptr, &written) || !FileTimeToLocalFileTime(&written, &local) ||
+                !FileTimeToSystemTime(&local, &fields)) {
+                return 0;
+            }
+            return DateTimeFromFields(fields.wYear, fields.wMonth, fields.wDay, fields.wHour, fields.wMinute,
+                                      fields.wSecond, fields.wMilliseconds);
+        }
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || attempt == kAttempts) return 0;
+        Sleep(kPauseMs);
     }
-    return DateTimeFromFields(fields.wYear, fields.wMonth, fields.wDay, fields.wHour, fields.wMinute, fields.wSecond,
-                              fields.wMilliseconds);
 }
 
 std::string GetShortPath(const std::string& path) {
@@ -82,4 +100,8 @@ std::string GetShortPath(const std::string& path) {
     if (again == 0 || again >= length) return path;
     longer.resize(again);
     return longer;
+}
+
+std::string HandedOnFileName(const std::string& fileName) {
+    return HandedOnFileName(fileName, GetShortPath, SystemCodePage());
 }

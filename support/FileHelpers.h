@@ -5,12 +5,18 @@
 // conversion, no terminating zero. Failures raise ToolError with the user's
 // message.
 void SaveTextToFile(const std::string& text, const std::string& fileName);
-std::string LoadTextFromFile(const std::string& fileName);
-// The same into `text`, whose storage is reused (the editor's text, read back
-// in place when it is no longer needed).
-void LoadTextFromFile(const std::string& fileName, std::string& text);
+// Reads the file into `text`, whose storage is reused (the editor's text,
+// read back in place when it is no longer needed). False, with nothing read
+// and `text` emptied, when this build cannot hold the file as a text: larger
+// than kMaxTextBytes (its size taken in 64 bits), or no memory for it. A file
+// that cannot be opened, sized or read raises ToolError; `text` is emptied.
+[[nodiscard]] bool LoadTextFromFile(const std::string& fileName, std::string& text);
 // The last-write time in local time as a date-time value; 0 when it cannot be
-// had (missing, or open elsewhere).
+// had: the file is missing, or still cannot be opened for its attributes
+// after about a second.
 double GetFileModifiedTime(const std::string& fileName);
 // The short form of a path; the path itself when it has none.
 std::string GetShortPath(const std::string& path);
+// The temporary file's name as the program gets it on its command line: its
+// folder's short form where the name holds a blank (HandedOnFileName).
+std::string HandedOnFileName(const std::string& fileName);

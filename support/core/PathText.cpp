@@ -16,6 +16,22 @@ std::size_t WholeCharacters(const std::string& text, std::size_t limit, const Co
     return i;
 }
 
+// Where the last component of a path begins: after its last backslash or
+// colon that is not the second byte of a double-byte character; 0 when it
+// has none.
+std::size_t FileNamePosition(const std::string& fileName, const CodePage& cp) {
+    std::size_t position = 0;
+    for (std::size_t i = 0; i < fileName.size(); ++i) {
+        const char c = fileName[i];
+        if (cp.IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < fileName.size()) {
+            ++i;
+        } else if (c == '\\' || c == ':') {
+            position = i + 1;
+        }
+    }
+    return position;
+}
+
 }  // namespace
 
 std::string ChangeFileExt(const std::string& fileName, const std::string& extension, const CodePage& cp) {
@@ -39,4 +55,13 @@ std::string LockedTitle(const std::string& title, const CodePage& cp) {
 
 std::string LaunchFailedMessage(const std::string& program, const std::string& passedOnList, const std::string& tempFile) {
     return program + " " + passedOnList + " " + tempFile + "\r\n\r\n" + kLaunchFailedSuffix;
+}
+
+std::string HandedOnFileName(const std::string& fileName,
+                             const std::function<std::string(const std::string& folder)>& shortForm,
+                             const CodePage& cp) {
+    if (fileName.find(' ') == std::string::npos) return fileName;
+    const std::size_t name = FileNamePosition(fileName, cp);
+    const std::string handedOn = shortForm(fileName.substr(0, name)) + fileName.substr(name);
+    return handedOn.find(' ') == std::string::npos ? handedOn : "\"" + fileName + "\"";
 }

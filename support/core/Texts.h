@@ -41,6 +41,13 @@ inline constexpr char kSecondsSuffix[] = " 秒";
 inline constexpr char kAbortButton[] = "中止";
 inline constexpr char kAbortNote[] = "［中止］を押すとプログラムを終了します。テキストは変更されません。";
 
+// The temporary file's time stamp could not be had after the text was
+// written: the program's result could not be told from it, so it does not run.
+inline constexpr char kTimeStampFailed[] = "一時ファイルの更新日時を取得できませんでした。プログラムは実行していません。";
+// The Save dialog cannot be shown; %s names the missing library or function.
+inline constexpr char kSaveDialogUnavailable[] =
+    "［名前を付けて保存］ダイアログ ボックスを表示できません。次のシステムのライブラリまたは関数が見つかりません。\r\n\r\n%s";
+
 // File helper errors; %s stands for the file name.
 inline constexpr char kCannotCreateFile[] = "ﾌｧｲﾙ %s を作成できません";
 inline constexpr char kCannotOpenFile[] = "ﾌｧｲﾙ %s は開けません";
@@ -52,7 +59,8 @@ inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTak
                                                 kCannotOpenFile,     kStreamWriteError, kAlreadyRunning,
                                                 kOutOfMemory,        kUnexpectedError,  kIoSwitchInvalid,
                                                 kFilterFailed,       kFilterNoOutput,   kFilterOutputTooLarge,
-                                                kTextNotUtf8,        kResultNotShiftJis};
+                                                kTextNotUtf8,        kResultNotShiftJis, kTimeStampFailed,
+                                                kSaveDialogUnavailable};
 
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";

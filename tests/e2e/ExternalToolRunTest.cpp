@@ -139,6 +139,39 @@ TEST_F(ExternalToolRun, HandsTheTextToTheProgramWithTheTemporaryFileLast) {
     EXPECT_EQ(TempFolderContents(), "");
 }
 
+// A temporary folder whose path holds a blank (a user name with a blank puts
+// one there): the program still gets the whole name as one argument, the
+// short form of the folder, and a failed launch names the file that way too.
+TEST_F(ExternalToolRun, TheTemporaryFileReachesTheProgramWhole) {
+    const std::string blankTemp = temp.File("with blank\\");
+    ASSERT_TRUE(CreateDirectoryA(blankTemp.c_str(), nullptr));
+    const std::string shortFolder = GetShortPath(blankTemp);
+    ASSERT_EQ(shortFolder.find(' '), std::string::npos) << shortFolder;
+    ScopedEnvironment tmpWithBlank{"TMP", blankTemp};
+    ScopedEnvironment tempWithBlank{"TEMP", blankTemp};
+
+    const std::string input = work.File("input.bin");
+    StandinHost host({"--text=whole text"}, Tool(AppIsProbe() + " \"--save-input=" + input + "\""));
+    ASSERT_TRUE(host.Ready());
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    const auto probe = ProbeRecord();
+    ASSERT_FALSE(probe.empty());
+    const std::string file = probe.at("file");
+    EXPECT_EQ(file.substr(0, shortFolder.size() + 3), shortFolder + "qlk") << file;
+    EXPECT_EQ(ProbeCommandLine(probe), GetShortPath(ProbePath()) + " \"--save-input=" + input + "\"  " + file);
+    EXPECT_EQ(ReadFileBytes(input), "whole text");
+
+    StandinHost failing({"--text=abc"}, Tool("/app=C:\\nowhere\\conv.exe"));
+    ASSERT_TRUE(failing.Ready());
+    const auto box = WaitForMessageBox(failing.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
+    ASSERT_TRUE(box.has_value());
+    const std::string head = "C:\\nowhere\\conv.exe  " + shortFolder + "qlk";
+    EXPECT_EQ(box->text.substr(0, head.size()), head) << box->text;
+    EXPECT_EQ(box->text.find("with blank"), std::string::npos) << box->text;
+    PressButton(box->window, IDOK);
+    ASSERT_TRUE(failing.WaitForExit(kRunTimeoutMs));
+}
+
 TEST_F(ExternalToolRun, CommandLineShapes) {
     struct Case {
         std::vector<std::string> hostSwitches;
@@ -362,8 +395,9 @@ TEST_F(ExternalToolRun, ATextThatCannotBeTakenEndsTheJobUntouched) {
     const std::string text(10000, 't');
     struct Case { const char* what; std::vector<std::string> hostSwitches; std::string arguments; };
     const Case cases[] = {
-        // A section of the tool's name, too small for the text, left by another process.
-        {"smaller section", {"--stale-section=100"}, AppIsProbe()},
+        // A section of the tool's name, held by another process: never
+        // written over, however large.
+        {"section already there", {"--stale-section=100000"}, AppIsProbe()},
         // The host declines the selection (the whole text is asked for) and
         // then the whole text, while its text-editing window holds some.
         {"host said no", {"--gettext-reply=0"}, AppIsProbe()},
@@ -404,18 +438,27 @@ TEST_F(ExternalToolRun, ATextThatCannotBeTakenEndsTheJobUntouched) {
 TEST_F(ExternalToolRun, AResultThatCannotBePutBackIsKeptAndNamed) {
     const std::string result(5000, 'r');
     WriteFileBytes(work.File("result.bin"), result);
-    struct Case { const char* what; std::string hostSwitch; bool editorGone; };
+    const std::string writeResult = "\"--write-from=" + work.File("result.bin") + "\" --sleep=1000";
+    // 4 GiB and 10 bytes: cut to 32 bits, 10 bytes. More than either build
+    // takes, as the host's messages carry a section's size in 32 bits.
+    constexpr long long kOver4GiB = (1LL << 32) + 10;
+    struct Case { const char* what; std::vector<std::string> hostSwitches; std::string probeActions; long long keptSize; bool editorGone, sent; };
     const Case cases[] = {
         // The user closes the editor while the program runs.
-        {"editor closed", "--close-after-ms=300", true},
-        // A section of the tool's name, too small for the result, appears
-        // while the program runs.
-        {"smaller section", "--stale-section-at-lock=100", false},
+        {"editor closed", {"--close-after-ms=300"}, writeResult, 5000, true, false},
+        // The editor goes while it handles the write-back.
+        {"editor closed on the write-back", {"--close-on-settext"}, writeResult, 5000, true, true},
+        // A section of the tool's name, large enough for the result, appears
+        // while the program runs: someone else's, never written over.
+        {"section already there", {"--stale-section-at-lock=100000"}, writeResult, 5000, false, false},
+        {"result over 4 GiB", {}, writeResult + " --extend-to=" + std::to_string(kOver4GiB),
+         kOver4GiB, false, false},
     };
     for (const Case& c : cases) {
         DeleteFileA(record.c_str());
-        StandinHost host({"--text=hello world", "--sel=0,5", c.hostSwitch},
-                         Tool(AppIsProbe() + " \"--write-from=" + work.File("result.bin") + "\" --sleep=1000"));
+        std::vector<std::string> switches = c.hostSwitches;
+        switches.insert(switches.end(), {"--text=hello world", "--sel=0,5"});
+        StandinHost host(switches, Tool(AppIsProbe() + " " + c.probeActions));
         ASSERT_TRUE(host.Ready()) << c.what;
         const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
         const auto box = WaitForMessageBox(tool, kRunTimeoutMs);
@@ -428,8 +471,13 @@ TEST_F(ExternalToolRun, AResultThatCannotBePutBackIsKeptAndNamed) {
         PressButton(box->window, IDOK);
         ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
         EXPECT_EQ(host.Records("ended").at(0).at("exit"), "0") << c.what;
-        EXPECT_EQ(ReadFileBytes(file), result) << c.what;
-        EXPECT_TRUE(SetTexts(host).empty()) << c.what;
+        WIN32_FILE_ATTRIBUTE_DATA kept{};
+        ASSERT_TRUE(GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &kept)) << c.what;
+        EXPECT_EQ((static_cast<long long>(kept.nFileSizeHigh) << 32) | kept.nFileSizeLow, c.keptSize) << c.what;
+        if (c.keptSize == 5000) {
+            EXPECT_EQ(ReadFileBytes(file), result) << c.what;
+        }
+        EXPECT_EQ(SetTexts(host).size(), c.sent ? 1u : 0u) << c.what;
         EXPECT_EQ(host.FinalText(), "hello world") << c.what;
         if (c.editorGone) {
             EXPECT_EQ(host.Records("closed").size(), 1u) << c.what;

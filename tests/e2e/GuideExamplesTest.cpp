@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "support/FileHelpers.h"
+#include "tests/robot/HexText.h"
 #include "tests/robot/Probe.h"
 #include "tests/robot/Robot.h"
 #include "tests/robot/SaveDialogRobot.h"
@@ -50,9 +51,10 @@ std::vector<std::string> ExampleArguments(const std::string& document, const std
     return arguments;
 }
 
-// The guide's batch file: its one "```bat" block, with CR LF line ends.
-std::string GuideBatchFile(const std::string& guide) {
-    const std::size_t start = guide.find("```bat");
+// A file of the guide: its one block of that language ("```bat"), with CR
+// LF line ends.
+std::string GuideFile(const std::string& guide, const std::string& language) {
+    const std::size_t start = guide.find("```" + language + "\n");
     if (start == std::string::npos) return {};
     std::istringstream lines(guide.substr(guide.find('\n', start) + 1));
     std::string line, text;
@@ -131,8 +133,10 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
     const std::string record = work.File("probe.log");
     ScopedVariable tmp("TMP", temp.Path().c_str()), tempVariable("TEMP", temp.Path().c_str());
     ScopedVariable probeRecord("PELMARIND_PROBE_RECORD", record.c_str());
-    // Wine has no sort command: the probe stands in for it, first on the path.
+    // Wine has no sort command, and no Python: the probe stands in for both,
+    // first on the path.
     CopyFileA(ProbePath().c_str(), work.File("sort.exe").c_str(), FALSE);
+    CopyFileA(ProbePath().c_str(), work.File("py.exe").c_str(), FALSE);
     ScopedVariable path("PATH", nullptr);
     SetEnvironmentVariableA("PATH", (work.Path() + ";" + path.Old().value_or("")).c_str());
 
@@ -150,6 +154,14 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
         {"\"/app=cmd /c C:\\Tools\\sortlines.bat\" /hide", {}, "--write-from=" + work.File("sorted.txt"), sorted, true},
         // The editor's own executable gets the temporary file.
         {"", {"--exe=" + ProbePath()}, "", text, true},
+        // sort and the script read the text from their standard input and
+        // write the result to their standard output: the probe writes what
+        // they would (the script in UTF-8: "Ｂ", "A", "C").
+        {"/app=sort /io=pipe", {}, "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText(sorted),
+         sorted, true},
+        {"\"/app=py -X utf8 C:\\Tools\\upper.py\" /io=pipe,utf8", {},
+         "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("\xEF\xBC\xA2\r\nA\r\nC\r\n"),
+         "\x82\x61\r\nA\r\nC\r\n", true},
         {"/save", {}, "", text, false},
     };
 
@@ -165,11 +177,12 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
     // Everything the examples name, where they name it.
     Installed installed;
     installed.Put(kTool, ReadFileBytes(BinPath("pelmarind.exe")));
-    const std::regex named(R"(C:\\[^"]*?\\(\w+\.(exe|bat)))");
+    const std::regex named(R"(C:\\[^"]*?\\(\w+\.(exe|bat|py)))");
     for (const Example& e : examples) {
         for (std::sregex_iterator it(e.arguments.begin(), e.arguments.end(), named), end; it != end; ++it) {
             const std::string file = (*it)[1];
-            const std::string bytes = (*it)[2] == "bat" ? GuideBatchFile(guide) : ReadFileBytes(BinPath(file));
+            const std::string bytes = (*it)[2] == "exe" ? ReadFileBytes(BinPath(file))
+                                      : GuideFile(guide, (*it)[2] == "bat" ? "bat" : "python");
             ASSERT_FALSE(bytes.empty()) << file;
             installed.Put((*it)[0], bytes);
         }
@@ -198,6 +211,15 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
         const auto probe = ReadLogRecords(record, "probe");
         if (e.probeRuns) {
             ASSERT_EQ(probe.size(), 1u) << e.arguments;
+            if (e.arguments.find("/io=pipe") != std::string::npos) {
+                // No temporary file: the text came through standard input, as
+                // UTF-8 where asked.
+                EXPECT_EQ(probe[0].at("file").find("qlk"), std::string::npos) << e.arguments;
+                const bool utf8 = e.arguments.find("utf8") != std::string::npos;
+                EXPECT_EQ(ReadFileBytes(work.File("stdin.bin")),
+                          utf8 ? std::string("\xEF\xBD\x82\r\nA\r\nc\r\n") : text) << e.arguments;
+                continue;
+            }
             const std::string file = probe[0].at("file");
             EXPECT_EQ(ShortFolderOf(file), GetShortPath(temp.Path())) << file;
             EXPECT_EQ(file.substr(file.find_last_of('\\') + 1, 3), "qlk") << file;

@@ -1,6 +1,9 @@
 // The Save job from start to end: the stand-in host starts the tool with
 // /save and a settings file of the test's making; the robot reads and answers
 // the real Save dialog of the tool's process.
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include "support/core/Texts.h"
@@ -93,6 +96,18 @@ public:
 private:
     static constexpr char kKey[] = "Software\\Wine\\AppDefaults\\pelmarind.exe";
 };
+
+// Whether a process has a module of that file name loaded.
+bool HasModule(DWORD pid, const char* fileName) {
+    FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && Module32First(snapshot.Get(), &entry); more;
+         more = Module32Next(snapshot.Get(), &entry)) {
+        if (lstrcmpiA(entry.szModule, fileName) == 0) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -221,6 +236,11 @@ TEST(SaveJob, AFileThatCannotBeCreatedShowsTheErrorAndTheToolEnds) {
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(box->text, FormatMessageText(kCannotCreateFile, target));
     EXPECT_EQ(box->caption, kAppCaption);
+    // The dialog has closed; the libraries it ran on stay until the tool ends
+    // (threads of shell extensions may still run in them).
+    for (const char* library : {"comdlg32.dll", "shell32.dll", "ole32.dll"}) {
+        EXPECT_TRUE(HasModule(run.Pid(), library)) << library;
+    }
     PressButton(box->window, IDOK);
     run.ExpectEndedLeavingTheHostAlone("text", false);
     held.Reset();

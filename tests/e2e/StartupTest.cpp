@@ -63,21 +63,30 @@ TEST(Startup, ReadsTheSelection) {
 
 TEST(Startup, ReadsTheWholeTextWhenNothingIsSelected) {
     TempDir dir;
-    const std::vector<std::vector<std::string>> cases = {
-        {"--text=hello world", "--sel=3,3"},
-        {"--text="},
-        // A host that declines both while its text is truly empty: the job
-        // runs on the empty text as with any empty text.
-        {"--text=", "--gettext-reply=0"},
+    struct Case { std::vector<std::string> switches; bool runs; };
+    const Case cases[] = {
+        {{"--text=hello world", "--sel=3,3"}, true},
+        {{"--text="}, true},
+        // A "no" to the whole text is a failed read, whatever the length
+        // query said: also for a truly empty text, and where the query gave 0
+        // because the host named no text-editing window.
+        {{"--text=", "--gettext-reply=0"}, false},
+        {{"--text=hello", "--editwnd-zero", "--gettext-reply=0"}, false},
     };
-    for (const auto& switches : cases) {
+    for (const Case& c : cases) {
         const std::string record = dir.File("probe.log");
         DeleteFileA(record.c_str());
-        StandinHost host(switches, ToolCommand("\"/app=" + ProbePath() + "\" \"--record=" + record + "\""));
+        StandinHost host(c.switches, ToolCommand("\"/app=" + ProbePath() + "\" \"--record=" + record + "\""));
         ASSERT_TRUE(host.Ready());
+        if (!c.runs) {
+            const auto box = WaitForMessageBox(host.WaitForStartedPid(30000), 30000);
+            ASSERT_TRUE(box.has_value()) << c.switches[0];
+            EXPECT_EQ(box->text, kTextNotTaken);
+            PressButton(box->window, IDOK);
+        }
         ASSERT_TRUE(host.WaitForExit(30000));
-        EXPECT_EQ(GetTextKinds(host), (std::vector<std::string>{"1", "0"})) << switches[0];
+        EXPECT_EQ(GetTextKinds(host), (std::vector<std::string>{"1", "0"})) << c.switches[0];
         EXPECT_EQ(host.Records("ended").at(0).at("exit"), "0");
-        EXPECT_EQ(ReadLogRecords(record, "probe").size(), 1u) << "the program ran";
+        EXPECT_EQ(ReadLogRecords(record, "probe").size(), c.runs ? 1u : 0u) << "whether the program ran";
     }
 }

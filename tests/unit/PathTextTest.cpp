@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "support/core/PathText.h"
 #include "support/core/Texts.h"
 #include "tests/unit/TestCodePage.h"
@@ -36,4 +38,30 @@ TEST(LaunchFailedMessage, NamesTheWholeCommand) {
     EXPECT_EQ(LaunchFailedMessage("C:\\Tools\\conv.exe", "/html \"a\" ", "C:\\T\\qlk1.tmp"),
               std::string("C:\\Tools\\conv.exe /html \"a\"  C:\\T\\qlk1.tmp\r\n\r\n") + kLaunchFailedSuffix);
     EXPECT_EQ(LaunchFailedMessage("", "", "C:\\T\\qlk1.tmp"), std::string("  C:\\T\\qlk1.tmp\r\n\r\n") + kLaunchFailedSuffix);
+}
+
+TEST(HandedOnFileName, NeverSplitsAtABlank) {
+    // The short forms that a volume gives; a folder not listed has none.
+    const std::map<std::string, std::string> shortForms = {
+        {"C:\\Users\\John Smith\\Temp\\", "C:\\Users\\JOHNSM~1\\Temp\\"},
+        {"C:\\Users\\John\\Temp\\", "C:\\Users\\JOHN~1\\Temp\\"},
+        // 0x95 0x5C: a kanji whose second byte has the value of a backslash.
+        {"C:\\\x95\x5C x\\", "C:\\HYOX~1\\"},
+    };
+    const auto shortForm = [&](const std::string& folder) {
+        const auto found = shortForms.find(folder);
+        return found == shortForms.end() ? folder : found->second;
+    };
+    struct Case { std::string name, handedOn; };
+    const Case cases[] = {
+        // Without a blank, as it is (though its folder has a short form).
+        {"C:\\Users\\John\\Temp\\qlk1A2B.tmp", "C:\\Users\\John\\Temp\\qlk1A2B.tmp"},
+        {"C:\\Users\\John Smith\\Temp\\qlk1A2B.tmp", "C:\\Users\\JOHNSM~1\\Temp\\qlk1A2B.tmp"},
+        {"C:\\Users\\John Smith\\Temp\\qlk1A2B.html", "C:\\Users\\JOHNSM~1\\Temp\\qlk1A2B.html"},
+        {"C:\\\x95\x5C x\\qlk1.tmp", "C:\\HYOX~1\\qlk1.tmp"},
+        {"D:\\No Short\\qlk1.tmp", "\"D:\\No Short\\qlk1.tmp\""},
+        // An extension with a blank in it (from /ext=).
+        {"C:\\Users\\John Smith\\Temp\\qlk1.a b", "\"C:\\Users\\John Smith\\Temp\\qlk1.a b\""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(HandedOnFileName(c.name, shortForm, TestCodePage()), c.handedOn) << c.name;
 }

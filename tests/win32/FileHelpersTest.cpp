@@ -21,6 +21,12 @@ std::string ErrorOf(void (*action)(const std::string&), const std::string& path)
     return "(no error)";
 }
 
+std::string Loaded(const std::string& path) {
+    std::string text;
+    EXPECT_TRUE(LoadTextFromFile(path, text));
+    return text;
+}
+
 }  // namespace
 
 TEST(FileHelpers, TextsComeBackByteForByte) {
@@ -38,14 +44,14 @@ TEST(FileHelpers, TextsComeBackByteForByte) {
     for (const std::string& text : texts) {
         SaveTextToFile(text, file);
         EXPECT_EQ(ReadFileBytes(file), text);
-        EXPECT_EQ(LoadTextFromFile(file), text);
-        LoadTextFromFile(file, inPlace);
+        EXPECT_EQ(Loaded(file), text);
+        EXPECT_TRUE(LoadTextFromFile(file, inPlace));
         EXPECT_EQ(inPlace, text);
     }
     // A shorter text replaces a longer file entirely.
     SaveTextToFile("ab", file);
-    EXPECT_EQ(LoadTextFromFile(file), "ab");
-    LoadTextFromFile(file, inPlace);
+    EXPECT_EQ(Loaded(file), "ab");
+    EXPECT_TRUE(LoadTextFromFile(file, inPlace));
     EXPECT_EQ(inPlace, "ab");
 }
 
@@ -54,10 +60,10 @@ TEST(FileHelpers, FailuresCarryTheUsersMessage) {
     const std::string missing = dir.File("no such folder\\a.txt");
     EXPECT_EQ(ErrorOf([](const std::string& p) { SaveTextToFile("x", p); }, missing),
               FormatMessageText(kCannotCreateFile, missing));
-    EXPECT_EQ(ErrorOf([](const std::string& p) { LoadTextFromFile(p); }, missing),
+    EXPECT_EQ(ErrorOf([](const std::string& p) { Loaded(p); }, missing),
               FormatMessageText(kCannotOpenFile, missing));
     std::string inPlace = "old text";
-    EXPECT_THROW(LoadTextFromFile(missing, inPlace), ToolError);
+    EXPECT_THROW((void)LoadTextFromFile(missing, inPlace), ToolError);
     EXPECT_EQ(inPlace, "");
     EXPECT_EQ(FormatMessageText(kCannotOpenFile, "C:\\a.txt"), "\xCC\xA7\xB2\xD9 C:\\a.txt \x82\xCD\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1");
 
@@ -66,7 +72,7 @@ TEST(FileHelpers, FailuresCarryTheUsersMessage) {
     WriteFileBytes(held, "abc");
     FileHandle other(CreateFileA(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(other);
-    EXPECT_EQ(ErrorOf([](const std::string& p) { LoadTextFromFile(p); }, held), FormatMessageText(kCannotOpenFile, held));
+    EXPECT_EQ(ErrorOf([](const std::string& p) { Loaded(p); }, held), FormatMessageText(kCannotOpenFile, held));
     EXPECT_EQ(ErrorOf([](const std::string& p) { SaveTextToFile("x", p); }, held), FormatMessageText(kCannotCreateFile, held));
 }
 
@@ -76,7 +82,7 @@ TEST(FileHelpers, WhatOpensButCannotBeSizedIsAnError) {
     const std::string pipe = "\\\\.\\pipe\\pelmarind-test-" + std::to_string(GetCurrentProcessId());
     KernelHandle server(CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr));
     ASSERT_NE(server.Get(), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ErrorOf([](const std::string& p) { LoadTextFromFile(p); }, pipe), FormatMessageText(kCannotOpenFile, pipe));
+    EXPECT_EQ(ErrorOf([](const std::string& p) { Loaded(p); }, pipe), FormatMessageText(kCannotOpenFile, pipe));
 }
 
 // A write that stops short (here the reader of a pipe goes away while the
@@ -117,11 +123,21 @@ TEST(FileHelpers, ModifiedTimeInLocalTimeToTheMillisecond) {
     }
     EXPECT_DOUBLE_EQ(GetFileModifiedTime(file), DateTimeFromFields(2024, 1, 2, 3, 4, 5, 678));
 
-    FileHandle reader(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    EXPECT_EQ(GetFileModifiedTime(file), 0.0) << "another handle holds the file";
-    reader.Reset();
-    EXPECT_NE(GetFileModifiedTime(file), 0.0);
     EXPECT_EQ(GetFileModifiedTime(dir.File("missing.txt")), 0.0);
+}
+
+// A virus scanner holds a new file for a moment, without sharing: the time
+// query still gets the time.
+TEST(FileHelpers, ModifiedTimeOfAFileThatSomeoneHolds) {
+    TempDir dir;
+    const std::string file = dir.File("t.txt");
+    WriteFileBytes(file, "abc");
+    const double expected = GetFileModifiedTime(file);
+    ASSERT_NE(expected, 0.0);
+    const FileHandle scanner(CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(scanner);
+    EXPECT_EQ(GetFileModifiedTime(file), expected);
 }
 
 TEST(FileHelpers, ShortPath) {

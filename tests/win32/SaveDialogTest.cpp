@@ -337,6 +337,25 @@ TEST_F(SaveDialog, StartsInTheInitialDirAndAddsTheDefaultExtension) {
     }
 }
 
+// A dialog that the system cannot show is no cancelled dialog: what is missing
+// is raised by name.
+TEST(SaveDialogLibrary, AMissingLibraryOrFunctionIsNamed) {
+    struct Case { const char* library; const char* function; const char* named; };
+    const Case cases[] = {
+        {"pelmarind-missing.dll", "GetSaveFileNameA", "pelmarind-missing.dll"},
+        {"comdlg32.dll", "GetSaveFileNameX", "GetSaveFileNameX (comdlg32.dll)"},
+    };
+    for (const Case& c : cases) {
+        try {
+            DialogFunction(c.library, c.function);
+            ADD_FAILURE() << c.named;
+        } catch (const DialogUnavailableError& error) {
+            EXPECT_STREQ(error.what(), c.named);
+        }
+    }
+    EXPECT_NE(DialogFunction("comdlg32.dll", "GetSaveFileNameA"), nullptr);
+}
+
 // The record sizes come from the platform's headers; these are this build's.
 TEST(SaveDialogRecord, SizesOfThisBuild) {
 #if defined(__i386__) || defined(_M_IX86)

@@ -12,6 +12,9 @@
 //   --save-input=PATH  copy FILE, as found, to PATH
 //   --write-hex=HEX    rewrite FILE with these bytes ("" empties it)
 //   --write-from=PATH  rewrite FILE with the bytes of PATH
+//   --extend-to=N      set FILE's end at N bytes (SetFilePointerEx and
+//                      SetEndOfFile): a file of many GiB in no time, kept
+//                      sparse where the file system can
 //   --delete           delete FILE
 //   --set-back=S       set FILE's last-write time back by S seconds (after any
 //                      rewrite)
@@ -32,7 +35,7 @@
 //   --stderr=TEXT      write this line to standard error
 //   --exit=CODE        the exit code (default 0)
 // The actions run in this order: stdin-to or echo-stdin, stdout-hex, stderr,
-// save-input, write, delete, set-back, hold, spawn, hold-after, sleep.
+// save-input, write, extend-to, delete, set-back, hold, spawn, hold-after, sleep.
 //
 // Records, one line each, "tag\tkey=value..." (as the stand-in editor's log):
 //   probe  pid, show (STARTUPINFO wShowWindow), flags (dwFlags, hex), stdin,
@@ -67,6 +70,7 @@ struct Instructions {
     std::string stdinPath, stdoutBytes, stderrText;
     std::string writeBytes;
     long long setBackSeconds = 0;
+    long long extendTo = -1;
     long holdAfterMs = -1, spawnMs = -1, sleepMs = 0;
     int exitCode = 0;
     // The grandchild roles, given by the probe to its own copy.
@@ -95,6 +99,7 @@ void Apply(const std::string& argument, Instructions& in) {
         in.write = true;
         if (!HexBytes(value, in.writeBytes)) in.unknown = argument;
     } else if (name == "--write-from") { in.write = true; in.writeFromPath = value; }
+    else if (name == "--extend-to") in.extendTo = std::strtoll(value.c_str(), nullptr, 10);
     else if (name == "--delete") in.remove = true;
     else if (name == "--set-back") in.setBackSeconds = std::strtoll(value.c_str(), nullptr, 10);
     else if (name == "--hold") in.hold = true;
@@ -194,6 +199,13 @@ bool SetBack(const std::string& path, long long seconds) {
     written.dwLowDateTime = time.LowPart;
     written.dwHighDateTime = time.HighPart;
     return SetFileTime(file.Get(), nullptr, nullptr, &written) != 0;
+}
+
+bool ExtendTo(const std::string& path, long long size) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    return file && SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get());
 }
 
 FileHandle OpenUnshared(const std::string& path) {
@@ -324,6 +336,7 @@ int main(int argc, char** argv) {
         if (!in.writeFromPath.empty() && !ReadAll(in.writeFromPath, bytes)) return Fail(in, "write-from");
         if (!WriteAll(in.file, bytes)) return Fail(in, "write");
     }
+    if (in.extendTo >= 0 && !ExtendTo(in.file, in.extendTo)) return Fail(in, "extend-to");
     if (in.remove && !DeleteFileA(in.file.c_str())) return Fail(in, "delete");
     if (in.setBackSeconds != 0 && !SetBack(in.file, in.setBackSeconds)) return Fail(in, "set-back");
     FileHandle held;

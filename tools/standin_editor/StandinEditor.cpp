@@ -392,6 +392,12 @@ LRESULT Standin::OnSetText(WPARAM kind, LPARAM lParam) {
     QueryPerformanceCounter(&started);
     std::string line = "msg\tHM_SETTEXT" + Field("wparam", static_cast<unsigned long long>(kind)) +
                        Field("lparam", static_cast<long long>(lParam));
+    if (options_.closeOnSetText) {
+        // Misbehaviour: the editor goes while it handles the write-back.
+        log_.Line(line + Field("section", std::string("not read")));
+        CloseWhileRunning();
+        return 0;
+    }
     const std::string name = HostSectionName(static_cast<std::uint32_t>(HandleNumber(main_)));
     HANDLE section = OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str());
     if (section == nullptr) {

@@ -63,6 +63,7 @@ bool ParseStandinOptions(const std::string& commandLine, StandinOptions& o, std:
         else if (name == "--stale-section-at-lock") o.staleSectionAtLock = std::strtoul(value.c_str(), nullptr, 0);
         else if (name == "--mirror-title") o.mirrorTitle = true;
         else if (name == "--close-after-ms") o.closeAfterMs = std::strtol(value.c_str(), nullptr, 0);
+        else if (name == "--close-on-settext") o.closeOnSetText = true;
         else if (name == "--log") o.logPath = value;
         else if (name == "--final") o.finalTextPath = value;
         else if (name == "--stay") o.stay = true;

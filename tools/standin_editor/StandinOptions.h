@@ -27,6 +27,7 @@ struct StandinOptions {
     unsigned long staleSectionAtLock = 0;  // the same, from when the tool locks the editor
     bool mirrorTitle = false;    // copy the main window's title onto the owner window whenever it changes
     long closeAfterMs = -1;      // close the editor's windows this long after the tool locked it, while the command runs
+    bool closeOnSetText = false; // close the editor's windows when a write-back arrives, taking nothing
     std::string logPath;
     std::string finalTextPath;   // the text at exit, raw bytes
     std::string command;         // started once the window is up
