@@ -1,0 +1,224 @@
+#include "support/core/Utf8Text.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "support/core/Cp932Table.h"
+
+namespace {
+
+// Eight bytes at once while the text is ASCII, which both directions copy.
+bool EightAscii(const unsigned char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return (word & 0x8080808080808080ull) == 0;
+}
+
+TextConversion Failure(TextConversion::Fault fault, std::string_view text, std::size_t offset, std::size_t length) {
+    TextConversion result;
+    result.fault = fault;
+    result.offset = offset;
+    result.line = 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + offset, '\n'));
+    result.bytes.assign(text.substr(offset, std::min<std::size_t>(length, 4)));
+    return result;
+}
+
+std::size_t Utf8Length(std::uint32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : 3; }
+
+// A BMP code point as UTF-8.
+void PutUtf8(char* out, std::uint32_t c) {
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+    } else if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out[0] = static_cast<char>(0xE0 | (c >> 12));
+        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Both conversions walk their input twice: once to check it and measure the
+// result (kWrite false, `out` unused), once to write it into a string of
+// exactly that size, so that a text of hundreds of MiB needs no spare room.
+template <bool kWrite>
+std::size_t WalkCp932(std::string_view in, char* out, TextConversion& result) {
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const std::size_t n = in.size();
+    std::size_t i = 0, length = 0;
+    while (i < n) {
+        if (n - i >= 8 && EightAscii(p + i)) {
+            if constexpr (kWrite) std::memcpy(out + length, p + i, 8);
+            i += 8;
+            length += 8;
+            continue;
+        }
+        const unsigned char b = p[i];
+        std::uint16_t c = kCp932SingleByte[b];
+        std::size_t width = 1;
+        if (IsCp932LeadByte(b)) {
+            if (n - i < 2) {
+                result = Failure(TextConversion::Fault::InvalidCp932, in, i, 1);
+                return 0;
+            }
+            c = Cp932Pair(b, p[i + 1]);
+            width = 2;
+        }
+        if (c == kCp932Undefined) {
+            result = Failure(TextConversion::Fault::InvalidCp932, in, i, width);
+            return 0;
+        }
+        if constexpr (kWrite) PutUtf8(out + length, c);
+        length += Utf8Length(c);
+        i += width;
+    }
+    return length;
+}
+
+// Unicode -> code page 932 for the BMP: a single byte (up to 0xFF), a pair
+// (lead byte high), or 0 for none. Built on first use from the decoding table.
+class ReverseTable {
+public:
+    ReverseTable() {
+        for (unsigned b = 0x80; b < 0x100; ++b) {
+            if (kCp932SingleByte[b] != kCp932Undefined) code_[kCp932SingleByte[b]] = static_cast<std::uint16_t>(b);
+        }
+        // Where several pairs decode to one character, Windows encodes it as
+        // the first of: JIS X 0208 (and the user-defined area, which shares
+        // none), NEC row 13 (lead 87), the IBM extensions (FA-FC), the
+        // NEC-selected IBM extensions (ED, EE).
+        const auto fill = [this](unsigned lead) {
+            for (unsigned t = kCp932FirstTrail; t < kCp932FirstTrail + kCp932TrailCount; ++t) {
+                const std::uint16_t c = Cp932Pair(static_cast<unsigned char>(lead), static_cast<unsigned char>(t));
+                if (c != kCp932Undefined && code_[c] == 0) code_[c] = static_cast<std::uint16_t>(lead << 8 | t);
+            }
+        };
+        for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+            const bool later = lead == 0x87 || lead == 0xED || lead == 0xEE || lead >= 0xFA;
+            if (IsCp932LeadByte(static_cast<unsigned char>(lead)) && !later) fill(lead);
+        }
+        for (unsigned lead : {0x87u, 0xFAu, 0xFBu, 0xFCu, 0xEDu, 0xEEu}) fill(lead);
+        // The JIS forms of characters that code page 932 decodes to other
+        // code points: programs that normalise to JIS give these.
+        const std::pair<char16_t, std::uint16_t> jisForms[] = {
+            {u'\u301C', 0x8160}, {u'\u2016', 0x8161}, {u'\u2212', 0x817C},
+            {u'\u00A2', 0x8191}, {u'\u00A3', 0x8192}, {u'\u00AC', 0x81CA},
+        };
+        for (const auto& [unicode, cp932] : jisForms) code_[unicode] = cp932;
+    }
+    std::uint16_t operator[](char32_t c) const { return c < 0x10000 ? code_[c] : 0; }
+
+private:
+    std::uint16_t code_[0x10000] = {};
+};
+
+const ReverseTable& Reverse() {
+    static const ReverseTable table;
+    return table;
+}
+
+template <bool kWrite>
+std::size_t WalkUtf8(std::string_view in, std::size_t start, char* out, TextConversion& result) {
+    const ReverseTable& reverse = Reverse();
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const std::size_t n = in.size();
+    std::size_t i = start, length = 0;
+    while (i < n) {
+        if (n - i >= 8 && EightAscii(p + i)) {
+            if constexpr (kWrite) std::memcpy(out + length, p + i, 8);
+            i += 8;
+            length += 8;
+            continue;
+        }
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            if constexpr (kWrite) out[length] = static_cast<char>(b);
+            ++i;
+            ++length;
+            continue;
+        }
+        // Well-formed sequences (Unicode's table 3-7): the second byte's range
+        // excludes overlongs, surrogates and code points beyond U+10FFFF.
+        std::size_t need;
+        char32_t c;
+        unsigned low = 0x80, high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            need = 1, c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            need = 2, c = b & 0x0F;
+            if (b == 0xE0) low = 0xA0;
+            if (b == 0xED) high = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            need = 3, c = b & 0x07;
+            if (b == 0xF0) low = 0x90;
+            if (b == 0xF4) high = 0x8F;
+        } else {
+            result = Failure(TextConversion::Fault::InvalidUtf8, in, i, 1);
+            return 0;
+        }
+        for (std::size_t k = 1; k <= need; ++k) {
+            if (i + k == n) {
+                result = Failure(TextConversion::Fault::InvalidUtf8, in, i, k);
+                return 0;
+            }
+            const unsigned t = p[i + k];
+            if (t < low || t > high) {
+                result = Failure(TextConversion::Fault::InvalidUtf8, in, i, k + 1);
+                return 0;
+            }
+            c = c << 6 | (t & 0x3F);
+            low = 0x80, high = 0xBF;
+        }
+        const std::uint16_t code = reverse[c];
+        if (code == 0) {
+            result = Failure(TextConversion::Fault::NoCp932Form, in, i, need + 1);
+            result.codePoint = c;
+            return 0;
+        }
+        if (code <= 0xFF) {
+            if constexpr (kWrite) out[length] = static_cast<char>(code);
+            ++length;
+        } else {
+            if constexpr (kWrite) {
+                out[length] = static_cast<char>(code >> 8);
+                out[length + 1] = static_cast<char>(code & 0xFF);
+            }
+            length += 2;
+        }
+        i += need + 1;
+    }
+    return length;
+}
+
+}  // namespace
+
+TextConversion Cp932ToUtf8(std::string_view cp932, std::string& utf8) {
+    TextConversion result;
+    const std::size_t length = WalkCp932<false>(cp932, nullptr, result);
+    if (!result.ok()) return result;
+    utf8.clear();
+    utf8.resize(length);
+    WalkCp932<true>(cp932, utf8.data(), result);
+    return result;
+}
+
+TextConversion Utf8ToCp932(std::string_view utf8, std::string& cp932) {
+    const std::size_t start = utf8.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    TextConversion result;
+    const std::size_t length = WalkUtf8<false>(utf8, start, nullptr, result);
+    if (!result.ok()) return result;
+    cp932.clear();
+    cp932.resize(length);
+    WalkUtf8<true>(utf8, start, cp932.data(), result);
+    return result;
+}
+
+std::string CodePointText(char32_t codePoint) {
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(codePoint));
+    return text;
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The editor's text is code page 932; a program told to speak UTF-8 gets and
+// gives UTF-8. Both directions refuse what they cannot carry exactly, so that
+// a "?" or a replacement character never reaches the user's text.
+
+struct TextConversion {
+    enum class Fault {
+        None,
+        InvalidCp932,  // a lead byte at the end or with a bad second byte, an undefined byte or pair
+        InvalidUtf8,   // overlong, surrogate, beyond U+10FFFF, truncated, a stray continuation byte
+        NoCp932Form,   // valid UTF-8 for a character that code page 932 lacks
+    };
+    Fault fault = Fault::None;
+    std::size_t offset = 0;  // of the first offending byte in the input (a BOM counted)
+    std::size_t line = 0;    // 1-based; lines end at LF (so at CR LF too)
+    std::string bytes;       // the offending bytes (of NoCp932Form: the character), at most four
+    char32_t codePoint = 0;  // the character of NoCp932Form
+
+    bool ok() const { return fault == Fault::None; }
+};
+
+// Code page 932 as Windows maps it, to UTF-8 without a BOM. On failure `utf8`
+// is left as it was.
+TextConversion Cp932ToUtf8(std::string_view cp932, std::string& utf8);
+
+// UTF-8 (a leading BOM dropped) to code page 932, each character to the code
+// Windows gives it, and the JIS forms U+301C, U+2016, U+2212, U+00A2, U+00A3,
+// U+00AC to the code page 932 characters 0x8160, 0x8161, 0x817C, 0x8191,
+// 0x8192, 0x81CA (which decode to U+FF5E, U+2225, U+FF0D, U+FFE0, U+FFE1,
+// U+FFE2). On failure `cp932` is left as it was.
+TextConversion Utf8ToCp932(std::string_view utf8, std::string& cp932);
+
+// "U+1F600": a code point as messages name it.
+std::string CodePointText(char32_t codePoint);
