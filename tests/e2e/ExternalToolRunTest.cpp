@@ -582,6 +582,8 @@ TEST_F(ExternalToolRun, AbortEndsTheProgramAndWhatItStartedAndLeavesTheTextAlone
          [](HWND w) { PostMessageA(GetDlgItem(w, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 0); }},
         {"close box", AppIsProbe() + changed + " --spawn=30000 --sleep=30000", "spawned",
          [](HWND w) { PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"button, filter", AppIsProbe() + " /io=pipe --stdout-hex=" + HexText("changed") + " --spawn=30000 --sleep=30000",
+         "spawned", [](HWND w) { PostMessageA(GetDlgItem(w, IDCANCEL), BM_CLICK, 0, 0); }},
     };
     for (const Case& c : cases) {
         DeleteFileA(record.c_str());
@@ -681,4 +683,93 @@ TEST_F(ExternalToolRun, ASecondCopyOnAnEditorInARunSaysSoAndTouchesNothing) {
     EXPECT_EQ(host.FinalText(), "first");
     EXPECT_EQ(ReadLogRecords(record, "probe").size(), 1u);
     ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+}
+
+// A filter (/io=pipe): the text goes to the program's standard input, and
+// its standard output replaces the text only after exit code 0 and when it is
+// not empty; with /io=utf8 both ways are UTF-8, and a result that Shift_JIS
+// cannot hold is kept, not garbled.
+TEST_F(ExternalToolRun, AFilterTakesTheOutputOfASuccessfulProgramOnly) {
+    const std::string stdinCopy = work.File("stdin.bin");
+    // "①〜ｱ日本" and a line break: the UTF-8 that the program reads.
+    const std::string japanese = "\x87\x40\x81\x60\xB1\x93\xFA\x96\x7B\r\n";
+    const std::string japaneseUtf8 = "\xE2\x91\xA0\xEF\xBD\x9E\xEF\xBD\xB1\xE6\x97\xA5\xE6\x9C\xAC\r\n";
+    struct Case {
+        const char* what;
+        bool pipe;
+        std::string text, arguments, programReads, finalText, message;
+    };
+    const Case cases[] = {
+        {"exit 0", true, "b\r\na\r\n", "/io=pipe --stdout-hex=" + HexText("a\r\nb\r\n"), "b\r\na\r\n", "a\r\nb\r\n", ""},
+        {"exit 3", true, "b\r\n", "/io=PIPE --stdout-hex=" + HexText("x") + " \"--stderr=bad input\" --exit=3", "b\r\n",
+         "b\r\n", FormatMessageTexts(kFilterFailed, {"3", "bad input"})},
+        {"no output", true, "b\r\n", "/io=pipe", "b\r\n", "b\r\n", kFilterNoOutput},
+        {"UTF-8 round trip", true, japanese, "/io=pipe,utf8 --echo-stdin", japaneseUtf8, japanese, ""},
+        {"JIS wave dash back", true, "x", "/io=utf8,pipe --stdout-hex=" + HexText("\xEF\xBB\xBF\xE3\x80\x9C"), "x",
+         "\x81\x60", ""},
+        {"UTF-8 through the file", false, japanese, "/io=utf8 --write-hex=" + HexText("\xE2\x88\x92"), japaneseUtf8,
+         "\x81\x7C", ""},
+        {"bad /io=", true, "b", "/io=utf-8", "", "b", FormatMessageText(kIoSwitchInvalid, "utf-8")},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(record.c_str());
+        DeleteFileA(stdinCopy.c_str());
+        // What the program read: its standard input, or the temporary file.
+        const std::string copy = (c.pipe ? "\"--stdin-to=" : "\"--save-input=") + stdinCopy + "\" ";
+        WriteFileBytes(work.File("text.txt"), c.text);
+        StandinHost host({"--text-file=" + work.File("text.txt")}, Tool(AppIsProbe() + " " + copy + c.arguments));
+        ASSERT_TRUE(host.Ready()) << c.what;
+        if (!c.message.empty()) {
+            const auto box = WaitForMessageBox(host.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
+            ASSERT_TRUE(box.has_value()) << c.what;
+            EXPECT_EQ(box->text, c.message) << c.what;
+            PressButton(box->window, IDOK);
+        }
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
+        EXPECT_EQ(host.FinalText(), c.finalText) << c.what;
+        ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+        EXPECT_EQ(TempFolderContents(), "") << c.what;
+        const auto probe = ReadLogRecords(record, "probe");
+        if (c.programReads.empty()) {
+            EXPECT_TRUE(probe.empty()) << c.what;
+            continue;
+        }
+        ASSERT_EQ(probe.size(), 1u) << c.what;
+        EXPECT_EQ(ReadFileBytes(stdinCopy), c.programReads) << c.what;
+        // A console program gets no console (and so no window) for a filter.
+        if (c.pipe) EXPECT_EQ(probe[0].at("console"), "0") << c.what;
+    }
+}
+
+// A result with a character that Shift_JIS lacks is not put back: it is kept
+// in a file, and the message names the character, its line and the file.
+TEST_F(ExternalToolRun, AFilterResultThatShiftJisCannotHoldIsKept) {
+    const std::string output = "a\n\xF0\x9F\x98\x80\n";
+    StandinHost host({"--text=b"}, Tool(AppIsProbe() + " /io=pipe,utf8 --stdout-hex=" + HexText(output)));
+    ASSERT_TRUE(host.Ready());
+    const auto box = WaitForMessageBox(host.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
+    ASSERT_TRUE(box.has_value());
+    const std::string head = FormatMessageTexts(kResultNotShiftJis, {"2", "U+1F600", ""});
+    ASSERT_EQ(box->text.substr(0, head.size()), head);
+    const std::string kept = box->text.substr(head.size());
+    EXPECT_EQ(ReadFileBytes(kept), output);
+    PressButton(box->window, IDOK);
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    EXPECT_EQ(host.FinalText(), "b");
+    DeleteFileA(kept.c_str());
+}
+
+// A program that writes as it reads gets a text far larger than the pipes
+// hold: the tool writes and reads at the same time, so neither waits for the
+// other.
+TEST_F(ExternalToolRun, AFilterThatWritesWhileItReadsGetsALargeTextThrough) {
+    std::string text;
+    for (int i = 0; text.size() < (16u << 20); ++i) text += "line " + std::to_string(i) + "\r\n";
+    const std::string textFile = work.File("large.txt");
+    WriteFileBytes(textFile, text);
+    StandinHost host({"--text-file=" + textFile, "--raw-text-window"}, Tool(AppIsProbe() + " /io=pipe --echo-stdin"));
+    ASSERT_TRUE(host.Ready());
+    ASSERT_TRUE(host.WaitForExit(Scaled(120000)));
+    EXPECT_TRUE(host.FinalText() == text);
+    EXPECT_EQ(SetTexts(host).size(), 1u);
 }
