@@ -223,6 +223,18 @@ std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className) {
     return search.found;
 }
 
+HWND WaitForAnyDialog(bool (*matches)(HWND dialog), DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    do {
+        for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window != nullptr;
+             window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
+            if (IsWindowVisible(window) && matches(window)) return window;
+        }
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
 DWORD Scaled(DWORD timeoutMs) {
     static const DWORD scale = [] {
         char value[16] = {};

@@ -62,6 +62,9 @@ private:
 DWORD Scaled(DWORD timeoutMs);
 
 std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className = nullptr);
+// The first visible dialog (class #32770) of any process that `matches`,
+// waited for up to timeoutMs (not stretched: the demo's drivers use it).
+HWND WaitForAnyDialog(bool (*matches)(HWND dialog), DWORD timeoutMs);
 HWND WaitForTopLevelWindow(DWORD pid, const char* className, DWORD timeoutMs);
 std::string ClassNameOf(HWND window);
 // Window text through WM_GETTEXT, which works for other processes' controls.

@@ -14,17 +14,7 @@ namespace {
 
 constexpr DWORD kPatienceMs = 60000;
 
-HWND AnyRunningWindow() {
-    const DWORD start = GetTickCount();
-    do {
-        for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window != nullptr;
-             window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
-            if (IsWindowVisible(window) && GetDlgItem(window, IDC_RUNNING_STATUS) != nullptr) return window;
-        }
-        Sleep(50);
-    } while (GetTickCount() - start < kPatienceMs);
-    return nullptr;
-}
+bool IsRunningWindow(HWND window) { return GetDlgItem(window, IDC_RUNNING_STATUS) != nullptr; }
 
 }  // namespace
 
@@ -33,7 +23,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: running_window_driver READY-FILE GO-FILE\n");
         return 2;
     }
-    const HWND window = AnyRunningWindow();
+    const HWND window = WaitForAnyDialog(IsRunningWindow, kPatienceMs);
     if (window == nullptr) {
         std::fprintf(stderr, "no running window came\n");
         return 1;

@@ -15,17 +15,7 @@ namespace {
 
 constexpr DWORD kPatienceMs = 60000;
 
-HWND AnySaveDialog() {
-    const DWORD start = GetTickCount();
-    do {
-        for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window != nullptr;
-             window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
-            if (IsWindowVisible(window) && SaveDialogNameBox(window) != nullptr) return window;
-        }
-        Sleep(50);
-    } while (GetTickCount() - start < kPatienceMs);
-    return nullptr;
-}
+bool IsSaveDialog(HWND window) { return SaveDialogNameBox(window) != nullptr; }
 
 }  // namespace
 
@@ -34,7 +24,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: save_dialog_driver NAME READY-FILE GO-FILE\n");
         return 2;
     }
-    HWND frame = AnySaveDialog();
+    HWND frame = WaitForAnyDialog(IsSaveDialog, kPatienceMs);
     if (frame == nullptr) {
         std::fprintf(stderr, "no Save dialog came\n");
         return 1;
