@@ -3,7 +3,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "base/Handles.h"
 
@@ -62,13 +61,3 @@ private:
     bool unlocked_ = false;
     std::unique_ptr<LockWatcher> watcher_;
 };
-
-// The switch that starts a copy of the tool as a watcher. Only the tool
-// itself starts it: first on the command line, then the four handles.
-inline constexpr char kLockWatcherSwitch[] = "/pelmarind-lock-watcher";
-// Whether the command line (split into pieces) is a watcher's.
-bool IsLockWatcherCommand(const std::vector<std::string>& pieces);
-// The watcher process's whole work: waits until the run is over or the
-// tool's process has ended, and in the second case undoes what the tool left
-// locked. Shows nothing. Returns the process's exit code.
-int RunLockWatcher(const std::vector<std::string>& pieces);

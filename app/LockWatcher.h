@@ -1,6 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "app/HostLock.h"
 #include "base/Handles.h"
 
@@ -30,3 +33,18 @@ private:
     KernelHandle section_;
     MappedView view_;
 };
+
+// The lock's two halves undone, for the tool and for a watcher alike.
+void SetHostTitle(HWND window, const std::string& title);
+// The owner window always; the main window when the lock disabled it.
+void EnableHostWindows(HWND mainWindow, HWND ownerWindow, bool mainWasEnabled);
+
+// The switch that starts a copy of the tool as a watcher. Only the tool
+// itself starts it: first on the command line, then the four handles.
+inline constexpr char kLockWatcherSwitch[] = "/pelmarind-lock-watcher";
+// Whether the command line (split into pieces) is a watcher's.
+bool IsLockWatcherCommand(const std::vector<std::string>& pieces);
+// The watcher process's whole work: waits until the run is over or the
+// tool's process has ended, and in the second case undoes what the tool left
+// locked. Shows nothing. Returns the process's exit code.
+int RunLockWatcher(const std::vector<std::string>& pieces);

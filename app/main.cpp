@@ -2,6 +2,7 @@
 
 #include "app/Forms.h"
 #include "app/HostLock.h"
+#include "app/LockWatcher.h"
 #include "app/Unit1.h"
 #include "base/CodePageWin32.h"
 #include "host/HostLink.h"
