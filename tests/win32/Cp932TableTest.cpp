@@ -60,8 +60,11 @@ TEST(Cp932Table, DecodesEveryByteAndPairAsWindows) {
     };
     for (unsigned b = 0; b < 256; ++b) {
         const auto byte = static_cast<unsigned char>(b);
-        if (!IsCp932LeadByte(byte)) check(std::string(1, static_cast<char>(byte)), kCp932SingleByte[b]);
-        else for (unsigned t = 0; t < 256; ++t) {
+        if (!IsCp932LeadByte(byte)) {
+            check(std::string(1, static_cast<char>(byte)), kCp932SingleByte[b]);
+            continue;
+        }
+        for (unsigned t = 0; t < 256; ++t) {
             check(std::string{static_cast<char>(byte), static_cast<char>(t)}, Cp932Pair(byte, static_cast<unsigned char>(t)));
         }
     }
