@@ -4,7 +4,8 @@
 
 // Code page 932 -> Unicode as Windows maps it (MultiByteToWideChar(932)),
 // generated into Cp932Table.cpp by scripts/make-cp932-table.py. Every value is
-// a BMP code point; kCp932Undefined marks a byte or pair that Windows refuses.
+// a BMP code point; kCp932Undefined marks a byte or pair that Windows refuses
+// (with MB_ERR_INVALID_CHARS).
 inline constexpr std::uint16_t kCp932Undefined = 0xFFFF;
 
 // Lead bytes 81-9F and E0-FC, second bytes 40-FC (7F among them, undefined).

@@ -200,9 +200,9 @@ TextConversion Cp932ToUtf8(std::string_view cp932, std::string& utf8) {
     TextConversion result;
     const std::size_t length = WalkCp932<false>(cp932, nullptr, result);
     if (!result.ok()) return result;
-    utf8.clear();
-    utf8.resize(length);
-    WalkCp932<true>(cp932, utf8.data(), result);
+    std::string text(length, '\0');  // (`utf8` may be the input's own string)
+    WalkCp932<true>(cp932, text.data(), result);
+    utf8 = std::move(text);
     return result;
 }
 
@@ -211,9 +211,9 @@ TextConversion Utf8ToCp932(std::string_view utf8, std::string& cp932) {
     TextConversion result;
     const std::size_t length = WalkUtf8<false>(utf8, start, nullptr, result);
     if (!result.ok()) return result;
-    cp932.clear();
-    cp932.resize(length);
-    WalkUtf8<true>(utf8, start, cp932.data(), result);
+    std::string text(length, '\0');  // (`cp932` may be the input's own string)
+    WalkUtf8<true>(utf8, start, text.data(), result);
+    cp932 = std::move(text);
     return result;
 }
 

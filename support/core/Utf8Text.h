@@ -23,7 +23,8 @@ struct TextConversion {
     bool ok() const { return fault == Fault::None; }
 };
 
-// Code page 932 as Windows maps it, to UTF-8 without a BOM. On failure `utf8`
+// Code page 932 as Windows maps it (what MultiByteToWideChar(932) takes with
+// MB_ERR_INVALID_CHARS), to UTF-8 without a BOM. On failure `utf8`
 // is left as it was.
 TextConversion Cp932ToUtf8(std::string_view cp932, std::string& utf8);
 
