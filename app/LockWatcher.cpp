@@ -8,7 +8,7 @@
 namespace {
 
 // How long the tool waits for a watcher to take up its watch.
-constexpr DWORD kWatcherStartMs = 5000;
+constexpr DWORD kWatcherStartMs = 10000;
 
 // What the section carries to the watcher: this record, then the two titles.
 struct WatchedLock {
