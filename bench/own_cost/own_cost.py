@@ -16,7 +16,12 @@ start-up noise weighs most), each in another order, of:
   floor  the same editor starts minimal_run.exe /windowed, which does the same
          file and process work (read the text, write the temporary file, run
          the converter, read the file back) as a windowed program and nothing
-         else.
+         else;
+  protocol the same editor starts protocol_floor.exe textconv.exe /upper,
+         which does the least any tool must do through the editor's text
+         exchange (both length queries, the selection and whole-text reads,
+         titles and lock, the file and process work, the write-back), each
+         text copied once; its result must be the tool's.
 Each figure is that of the program's own Wine process, taken from Linux, not
 from Wine (whose GetProcessTimes of another process gives the caller's own
 times): this script makes itself the child subreaper of all it starts, so a
@@ -181,7 +186,8 @@ def main():
 
     tools = {"tool": binary("pelmarind.exe")}
     tools.update({f"other{i + 1}": win_path(exe) for i, exe in enumerate(compare)})
-    programs = list(tools) + ["floor"]
+    programs = list(tools) + ["floor", "protocol"]
+    protocol_command = [binary("protocol_floor.exe"), converter, "/upper"]
     results = {}
     try:
         # A first run of each, not counted: the first start of a program
@@ -192,6 +198,7 @@ def main():
         for exe in tools.values():
             from_editor(warm_up, [exe, "/app=" + converter, "/upper"])
         from_editor(warm_up, [binary("minimal_run.exe"), "/windowed", win_path(warm_up), converter, "/upper"])
+        from_editor(warm_up, protocol_command)
         for mib in sizes:
             text_file = os.path.join(work, "text.txt")
             expected_file = os.path.join(work, "expected.txt")
@@ -212,6 +219,12 @@ def main():
                                                               win_path(text_file), converter, "/upper"])
                         runs[name].append(usage)
                         continue
+                    if name == "protocol":
+                        usage, _, text = from_editor(text_file, protocol_command)
+                        if text != expected:
+                            sys.exit(f"{mib} MiB: the protocol floor's result is not the converter's")
+                        runs[name].append(usage)
+                        continue
                     usage, handling, text = from_editor(text_file, [tools[name], "/app=" + converter, "/upper"],
                                                         {"PELMARIND_PHASE_LOG": win_path(phase_file)})
                     if text != expected:
@@ -222,15 +235,17 @@ def main():
 
         median = statistics.median
         print("processor time (user + system) of each program's own process, ms: median and best of the rounds;")
-        print("ratios to the floor's, of the medians and of the bests")
-        print(f"{'text':>7}" + "".join(f" {n:>14} {'ratio':>11}" for n in tools) + f" {'floor':>14}")
+        print("ratios to the floor's and to the protocol floor's, of the medians and of the bests")
+        print(f"{'text':>7}" + "".join(f" {n:>14} {'/floor':>11} {'/protocol':>11}" for n in tools) +
+              f" {'floor':>14} {'protocol':>14}")
         for mib, (runs, _) in results.items():
             cpu = {n: (median([c for c, _ in runs[n]]) * 1000, min(c for c, _ in runs[n]) * 1000) for n in programs}
-            floor = cpu["floor"]
             row = f"{mib:3} MiB"
             for n in tools:
-                row += f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f}) {cpu[n][0] / floor[0]:5.2f} {cpu[n][1] / floor[1]:5.2f}"
-            print(row + f" {floor[0]:7.0f} ({floor[1]:4.0f})")
+                row += f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f})"
+                for under in ("floor", "protocol"):
+                    row += f" {cpu[n][0] / cpu[under][0]:5.2f} {cpu[n][1] / cpu[under][1]:5.2f}"
+            print(row + "".join(f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f})" for n in ("floor", "protocol")))
 
         print(f"peak resident size (VmHWM) of each program's own process, MiB, medians; growth over the {sizes[0]} MiB"
               " run, and that against the text")
