@@ -132,7 +132,9 @@ class Runner:
 
 
 def read_phases(path):
-    """The tool's phase log: [(name, ms)]."""
+    """The tool's phase log: [(name, ms)]; none from a build without it."""
+    if not os.path.exists(path):
+        return []
     with open(path) as f:
         return [(name, int(us) / 1000) for name, us in (line.rstrip("\n").split("\t") for line in f)]
 
@@ -189,6 +191,7 @@ def main():
     programs = list(tools) + ["floor", "protocol"]
     protocol_command = [binary("protocol_floor.exe"), converter, "/upper"]
     results = {}
+    phase_logged = {name: [] for name in tools}
     try:
         # A first run of each, not counted: the first start of a program
         # after a while is the slowest.
@@ -230,7 +233,9 @@ def main():
                     if text != expected:
                         sys.exit(f"{mib} MiB: the {name}'s result is not the converter's")
                     runs[name].append(usage)
-                    phases[name].append(read_phases(phase_file) + sorted(handling.items()))
+                    logged = read_phases(phase_file)
+                    phase_logged[name].append(bool(logged))
+                    phases[name].append(logged + sorted(handling.items()))
             results[mib] = (runs, phases)
 
         median = statistics.median
@@ -261,7 +266,8 @@ def main():
 
         for name in tools:
             print(f"the {name}'s phases by its own clock (wall time, ms, medians), and the editor's own handling"
-                  " of the text messages (its log)")
+                  " of the text messages (its log)" + ("" if any(phase_logged[name]) else
+                                                       "; this build writes no phase log"))
             print(f"{'phase':<26}" + "".join(f"{str(mib) + ' MiB':>10}" for mib in results))
             logged = [run for _, phases in results.values() for run in phases[name]]
             order = [p for p, _ in max(logged, key=len)]
