@@ -16,7 +16,12 @@ start-up noise weighs most), each in another order, of:
   floor  the same editor starts minimal_run.exe /windowed, which does the same
          file and process work (read the text, write the temporary file, run
          the converter, read the file back) as a windowed program and nothing
-         else.
+         else;
+  protocol the same editor starts protocol_floor.exe textconv.exe /upper,
+         which does the least any tool must do through the editor's text
+         exchange (both length queries, the selection and whole-text reads,
+         titles and lock, the file and process work, the write-back), each
+         text copied once; its result must be the tool's.
 Each figure is that of the program's own Wine process, taken from Linux, not
 from Wine (whose GetProcessTimes of another process gives the caller's own
 times): this script makes itself the child subreaper of all it starts, so a
@@ -127,7 +132,9 @@ class Runner:
 
 
 def read_phases(path):
-    """The tool's phase log: [(name, ms)]."""
+    """The tool's phase log: [(name, ms)]; none from a build without it."""
+    if not os.path.exists(path):
+        return []
     with open(path) as f:
         return [(name, int(us) / 1000) for name, us in (line.rstrip("\n").split("\t") for line in f)]
 
@@ -181,8 +188,10 @@ def main():
 
     tools = {"tool": binary("pelmarind.exe")}
     tools.update({f"other{i + 1}": win_path(exe) for i, exe in enumerate(compare)})
-    programs = list(tools) + ["floor"]
+    programs = list(tools) + ["floor", "protocol"]
+    protocol_command = [binary("protocol_floor.exe"), converter, "/upper"]
     results = {}
+    phase_logged = {name: [] for name in tools}
     try:
         # A first run of each, not counted: the first start of a program
         # after a while is the slowest.
@@ -192,6 +201,7 @@ def main():
         for exe in tools.values():
             from_editor(warm_up, [exe, "/app=" + converter, "/upper"])
         from_editor(warm_up, [binary("minimal_run.exe"), "/windowed", win_path(warm_up), converter, "/upper"])
+        from_editor(warm_up, protocol_command)
         for mib in sizes:
             text_file = os.path.join(work, "text.txt")
             expected_file = os.path.join(work, "expected.txt")
@@ -212,25 +222,35 @@ def main():
                                                               win_path(text_file), converter, "/upper"])
                         runs[name].append(usage)
                         continue
+                    if name == "protocol":
+                        usage, _, text = from_editor(text_file, protocol_command)
+                        if text != expected:
+                            sys.exit(f"{mib} MiB: the protocol floor's result is not the converter's")
+                        runs[name].append(usage)
+                        continue
                     usage, handling, text = from_editor(text_file, [tools[name], "/app=" + converter, "/upper"],
                                                         {"PELMARIND_PHASE_LOG": win_path(phase_file)})
                     if text != expected:
                         sys.exit(f"{mib} MiB: the {name}'s result is not the converter's")
                     runs[name].append(usage)
-                    phases[name].append(read_phases(phase_file) + sorted(handling.items()))
+                    logged = read_phases(phase_file)
+                    phase_logged[name].append(bool(logged))
+                    phases[name].append(logged + sorted(handling.items()))
             results[mib] = (runs, phases)
 
         median = statistics.median
         print("processor time (user + system) of each program's own process, ms: median and best of the rounds;")
-        print("ratios to the floor's, of the medians and of the bests")
-        print(f"{'text':>7}" + "".join(f" {n:>14} {'ratio':>11}" for n in tools) + f" {'floor':>14}")
+        print("ratios to the floor's and to the protocol floor's, of the medians and of the bests")
+        print(f"{'text':>7}" + "".join(f" {n:>14} {'/floor':>11} {'/protocol':>11}" for n in tools) +
+              f" {'floor':>14} {'protocol':>14}")
         for mib, (runs, _) in results.items():
             cpu = {n: (median([c for c, _ in runs[n]]) * 1000, min(c for c, _ in runs[n]) * 1000) for n in programs}
-            floor = cpu["floor"]
             row = f"{mib:3} MiB"
             for n in tools:
-                row += f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f}) {cpu[n][0] / floor[0]:5.2f} {cpu[n][1] / floor[1]:5.2f}"
-            print(row + f" {floor[0]:7.0f} ({floor[1]:4.0f})")
+                row += f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f})"
+                for under in ("floor", "protocol"):
+                    row += f" {cpu[n][0] / cpu[under][0]:5.2f} {cpu[n][1] / cpu[under][1]:5.2f}"
+            print(row + "".join(f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f})" for n in ("floor", "protocol")))
 
         print(f"peak resident size (VmHWM) of each program's own process, MiB, medians; growth over the {sizes[0]} MiB"
               " run, and that against the text")
@@ -246,7 +266,8 @@ def main():
 
         for name in tools:
             print(f"the {name}'s phases by its own clock (wall time, ms, medians), and the editor's own handling"
-                  " of the text messages (its log)")
+                  " of the text messages (its log)" + ("" if any(phase_logged[name]) else
+                                                       "; this build writes no phase log"))
             print(f"{'phase':<26}" + "".join(f"{str(mib) + ' MiB':>10}" for mib in results))
             logged = [run for _, phases in results.values() for run in phases[name]]
             order = [p for p, _ in max(logged, key=len)]
