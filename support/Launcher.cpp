@@ -189,7 +189,9 @@ StartedProgram StartInJob(std::string commandLine, STARTUPINFOA& startup, bool i
     return started;
 }
 
-constexpr DWORD kPipeChunk = 64 * 1024;
+// Pipes are read and written a megabyte at a time: each transfer is a round
+// of system calls (under Wine through its server), so fewer, larger ones.
+constexpr DWORD kPipeChunk = 1 << 20;
 // How much of the program's standard error is kept for the message.
 constexpr std::size_t kErrorHeadBytes = 4096;
 
@@ -227,30 +229,44 @@ struct PipeWriter {
     }
 };
 
-// Reads until the pipe ends, keeping up to `limit` bytes; what comes past
-// the limit is read and dropped (the program must not wait for the tool), and
-// noted.
+// Reads until the pipe ends, keeping up to `limit` bytes, straight into the
+// string (with room made at the start for `expected` bytes); what comes past
+// the limit, or past what memory holds, is read and dropped (the program must
+// not wait for the tool), and noted.
 struct PipeReader {
     KernelHandle pipe;
     std::size_t limit;
+    std::size_t expected;
     std::string bytes;
     bool overflow = false;
     static DWORD WINAPI Run(void* context) {
         auto& self = *static_cast<PipeReader*>(context);
-        std::vector<char> chunk(kPipeChunk);
-        DWORD read = 0;
-        while (ReadFile(self.pipe.Get(), chunk.data(), kPipeChunk, &read, nullptr) && read != 0) {
-            if (self.overflow) continue;
-            if (read > self.limit - self.bytes.size()) {
-                self.bytes.append(chunk.data(), self.limit - self.bytes.size());
-                self.overflow = true;
-                continue;
+        try {
+            self.bytes.reserve(std::min(self.expected, self.limit));
+        } catch (const std::bad_alloc&) {
+        }
+        std::vector<char> dropped;
+        for (;;) {
+            const std::size_t kept = self.bytes.size();
+            const auto room = static_cast<DWORD>(std::min<std::size_t>(kPipeChunk, self.limit - kept));
+            char* into = nullptr;
+            if (!self.overflow && room != 0) {
+                try {
+                    self.bytes.resize(kept + room);
+                    into = self.bytes.data() + kept;
+                } catch (const std::bad_alloc&) {
+                    self.overflow = true;
+                }
             }
-            try {
-                self.bytes.append(chunk.data(), read);
-            } catch (const std::bad_alloc&) {
-                self.overflow = true;
+            if (into == nullptr) {
+                dropped.resize(kPipeChunk);
+                into = dropped.data();
             }
+            DWORD read = 0;
+            const bool ok = ReadFile(self.pipe.Get(), into, into == dropped.data() ? kPipeChunk : room, &read, nullptr);
+            if (into != dropped.data()) self.bytes.resize(kept + (ok ? read : 0));
+            if (!ok || read == 0) break;
+            if (into == dropped.data()) self.overflow = true;
         }
         return 0;
     }
@@ -317,8 +333,9 @@ FilterResult RunFilter(const std::string& program, const std::string& arguments,
     // writes before it has read everything must not wait for the tool while
     // the tool waits for it.
     PipeWriter writer{std::move(toInput.ours), &input};
-    PipeReader output{std::move(fromOutput.ours), outputLimit, {}};
-    PipeReader errors{std::move(fromErrors.ours), kErrorHeadBytes, {}};
+    // The output is most often about as long as the text.
+    PipeReader output{std::move(fromOutput.ours), outputLimit, input.size() + input.size() / 8 + 4096, {}};
+    PipeReader errors{std::move(fromErrors.ours), kErrorHeadBytes, kErrorHeadBytes, {}};
     IoThread writing(PipeWriter::Run, &writer), reading(PipeReader::Run, &output), readingErrors(PipeReader::Run, &errors);
     if (!writing.Started() || !reading.Started() || !readingErrors.Started()) {
         EndProgram(started.process.Get(), started.job.Get());
