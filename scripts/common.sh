@@ -14,7 +14,7 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 ensure_deps() {
     local packages=(wine wine32:i386 wine64 xvfb xauth g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake
                     googletest g++ make clang libclang-rt-14-dev imagemagick locales fonts-ipafont-gothic
-                    fonts-wine "$@")
+                    fonts-wine perl "$@")
     local missing=() p
     for p in "${packages[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
