@@ -321,6 +321,9 @@ StandinHost::StandinHost(const std::vector<std::string>& switches, const std::st
 }
 
 StandinHost::~StandinHost() {
+    if (testFailed != nullptr && testFailed()) {
+        std::printf("-- the stand-in editor's log:\n%s-- (end of the log)\n", ReadFileBytes(logPath_).c_str());
+    }
     if (!process_.Started() || process_.Wait(0)) return;
     // A started program still running here waits on something no test will
     // answer any more (a failed test's message box): it goes first.

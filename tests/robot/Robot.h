@@ -112,6 +112,10 @@ public:
     std::vector<Record> AllRecords() const;
     std::string FinalText() const { return ReadFileBytes(finalPath_); }
 
+    // Asked when a stand-in goes: if it answers yes (the test failed), the
+    // stand-in's log is printed, which tells what the editor saw.
+    static inline bool (*testFailed)() = nullptr;
+
 private:
     TempDir dir_;
     std::string logPath_, finalPath_;
