@@ -51,7 +51,8 @@ echo "-- the suite took $((SECONDS - started)) s and exited with $status"
 # Tests that failed are run once more, as under Wine outside (the first
 # output stays above); a fault fails both times. Not after a hang or a crash
 # of the suite, which names no failed test.
-failed=$(grep -E '^\[  FAILED  \] [A-Za-z0-9_/]+\.[A-Za-z0-9_/]+$' "$log" | cut -c14- | sort -u | paste -sd: || true)
+# (The suite's lines end in CR LF.)
+failed=$(tr -d '\r' <"$log" | grep -E '^\[  FAILED  \] [A-Za-z0-9_/]+\.[A-Za-z0-9_/]+$' | cut -c14- | sort -u | paste -sd: || true)
 if [ "$status" != 0 ] && [ -n "$failed" ]; then
     echo "-- running once more: $failed"
     "$PE32_BUILD/wine-run" "$PE32_BUILD/bin/e2e_tests.exe" --gtest_filter="$failed" </dev/null >"$log.again" 2>&1 &
