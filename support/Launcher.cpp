@@ -232,7 +232,9 @@ struct PipeWriter {
 // Reads until the pipe ends, keeping up to `limit` bytes, straight into the
 // string (with room made at the start for `expected` bytes); what comes past
 // the limit, or past what memory holds, is read and dropped (the program must
-// not wait for the tool), and noted.
+// not wait for the tool), and noted. The string grows ahead of what was read
+// and is cut to it at the end: a program that writes a few kilobytes at a
+// time costs no clearing of a whole chunk per read.
 struct PipeReader {
     KernelHandle pipe;
     std::size_t limit;
@@ -245,14 +247,14 @@ struct PipeReader {
             self.bytes.reserve(std::min(self.expected, self.limit));
         } catch (const std::bad_alloc&) {
         }
+        std::size_t kept = 0;
         std::vector<char> dropped;
         for (;;) {
-            const std::size_t kept = self.bytes.size();
             const auto room = static_cast<DWORD>(std::min<std::size_t>(kPipeChunk, self.limit - kept));
             char* into = nullptr;
             if (!self.overflow && room != 0) {
                 try {
-                    self.bytes.resize(kept + room);
+                    if (self.bytes.size() < kept + room) self.bytes.resize(std::max<std::size_t>(kept + room, self.bytes.capacity()));
                     into = self.bytes.data() + kept;
                 } catch (const std::bad_alloc&) {
                     self.overflow = true;
@@ -264,10 +266,14 @@ struct PipeReader {
             }
             DWORD read = 0;
             const bool ok = ReadFile(self.pipe.Get(), into, into == dropped.data() ? kPipeChunk : room, &read, nullptr);
-            if (into != dropped.data()) self.bytes.resize(kept + (ok ? read : 0));
             if (!ok || read == 0) break;
-            if (into == dropped.data()) self.overflow = true;
+            if (into == dropped.data()) {
+                self.overflow = true;
+            } else {
+                kept += read;
+            }
         }
+        self.bytes.resize(kept);
         return 0;
     }
 };

@@ -10,11 +10,18 @@
 
 namespace {
 
-// Eight bytes at once while the text is ASCII, which both directions copy.
-bool EightAscii(const unsigned char* p) {
+// Eight bytes at once while the text is ASCII, which both directions copy
+// as they are: false when the next eight are not all ASCII.
+template <bool kWrite>
+bool CopyEightAscii(const unsigned char* p, std::size_t n, std::size_t& i, char* out, std::size_t& length) {
+    if (n - i < 8) return false;
     std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return (word & 0x8080808080808080ull) == 0;
+    std::memcpy(&word, p + i, sizeof word);
+    if ((word & 0x8080808080808080ull) != 0) return false;
+    if constexpr (kWrite) std::memcpy(out + length, p + i, 8);
+    i += 8;
+    length += 8;
+    return true;
 }
 
 TextConversion Failure(TextConversion::Fault fault, std::string_view text, std::size_t offset, std::size_t length) {
@@ -51,12 +58,7 @@ std::size_t WalkCp932(std::string_view in, char* out, TextConversion& result) {
     const std::size_t n = in.size();
     std::size_t i = 0, length = 0;
     while (i < n) {
-        if (n - i >= 8 && EightAscii(p + i)) {
-            if constexpr (kWrite) std::memcpy(out + length, p + i, 8);
-            i += 8;
-            length += 8;
-            continue;
-        }
+        if (CopyEightAscii<kWrite>(p, n, i, out, length)) continue;
         const unsigned char b = p[i];
         std::uint16_t c = kCp932SingleByte[b];
         std::size_t width = 1;
@@ -128,12 +130,7 @@ std::size_t WalkUtf8(std::string_view in, std::size_t start, char* out, TextConv
     const std::size_t n = in.size();
     std::size_t i = start, length = 0;
     while (i < n) {
-        if (n - i >= 8 && EightAscii(p + i)) {
-            if constexpr (kWrite) std::memcpy(out + length, p + i, 8);
-            i += 8;
-            length += 8;
-            continue;
-        }
+        if (CopyEightAscii<kWrite>(p, n, i, out, length)) continue;
         const unsigned char b = p[i];
         if (b < 0x80) {
             if constexpr (kWrite) out[length] = static_cast<char>(b);

@@ -260,3 +260,28 @@ TEST(RunAndWait, AQuitTakenDuringTheWaitIsPostedAgainAfterTheChildEnded) {
     ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 5u);
 }
+
+// A filter's output comes in many reads (the probe echoes 64 KiB at a time)
+// and is kept whole up to the limit; past it the rest is read, dropped and
+// said. Nothing stays open either way.
+TEST(RunFilter, KeepsTheOutputUpToTheLimitAndSaysWhenItGoesPast) {
+    TempDir dir;
+    std::string input((3 << 20) + 123, '\0');
+    for (std::size_t i = 0; i < input.size(); ++i) input[i] = static_cast<char>('a' + i % 26);
+    const auto run = [&](std::size_t limit) {
+        return RunFilter(Quoted(ProbePath()), ProbeArguments(dir.File("probe.log"), "--echo-stdin"), false, input,
+                         limit, nullptr);
+    };
+    ASSERT_EQ(run(input.size()).Outcome, RunOutcome::Ended);  // (the platform's own handles opened once)
+    const std::optional<DWORD> before = OpenHandleCount();
+    ASSERT_TRUE(before.has_value());
+    for (const std::size_t limit : {input.size(), input.size() - 1, std::size_t{1} << 20, std::size_t{0}}) {
+        const FilterResult result = run(limit);
+        ASSERT_EQ(result.Outcome, RunOutcome::Ended) << limit;
+        EXPECT_EQ(result.ExitCode, 0u) << limit;
+        EXPECT_EQ(result.OutputTooLarge, limit < input.size()) << limit;
+        EXPECT_EQ(result.Output.size(), limit) << limit;
+        EXPECT_TRUE(result.Output == input.substr(0, limit)) << limit;
+        EXPECT_EQ(OpenHandleCount(), before) << limit;
+    }
+}
