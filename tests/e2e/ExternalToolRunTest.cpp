@@ -22,25 +22,6 @@ namespace {
 
 constexpr DWORD kRunTimeoutMs = 30000;
 
-// Sets an environment variable of this process (which the stand-in, the tool
-// and the probe inherit) for the scope.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-        char old[4096];
-        const DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
-        had_ = n > 0 && n < sizeof old;
-        if (had_) old_.assign(old, n);
-        SetEnvironmentVariableA(name, value.c_str());
-    }
-    ~ScopedEnvironment() { SetEnvironmentVariableA(name_, had_ ? old_.c_str() : nullptr); }
-
-private:
-    const char* name_;
-    std::string old_;
-    bool had_ = false;
-};
-
 class ScopedCurrentDirectory {
 public:
     explicit ScopedCurrentDirectory(const std::string& dir) {
@@ -602,13 +583,15 @@ TEST_F(ExternalToolRun, AbortEndsTheProgramAndWhatItStartedAndLeavesTheTextAlone
         const KernelHandle program = OpenProcessById(ProbeRecord().at("pid"));
         KernelHandle child;
         if (c.childTag != nullptr) {
-            const auto spawned = WaitForRecords(record, c.childTag, Scaled(10000));
+            const auto spawned = WaitForRecords(record, c.childTag, 10000);
             ASSERT_EQ(spawned.size(), 1u) << c.what;
             child = OpenProcessById(spawned[0].at("grandchild"));
         }
         c.press(window);
         EXPECT_TRUE(Ended(program, 2000)) << c.what;
-        if (c.childTag != nullptr) EXPECT_TRUE(Ended(child, 2000)) << c.what;
+        if (c.childTag != nullptr) {
+            EXPECT_TRUE(Ended(child, 2000)) << c.what;
+        }
         ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
         EXPECT_EQ(host.Records("ended").at(0).at("exit"), "0") << c.what;
         EXPECT_TRUE(SetTexts(host).empty()) << c.what;
@@ -744,7 +727,9 @@ TEST_F(ExternalToolRun, AFilterTakesTheOutputOfASuccessfulProgramOnly) {
         ASSERT_EQ(probe.size(), 1u) << c.what;
         EXPECT_EQ(ReadFileBytes(stdinCopy), c.programReads) << c.what;
         // A console program gets no console (and so no window) for a filter.
-        if (c.pipe) EXPECT_EQ(probe[0].at("console"), "0") << c.what;
+        if (c.pipe) {
+            EXPECT_EQ(probe[0].at("console"), "0") << c.what;
+        }
     }
 }
 

@@ -65,28 +65,6 @@ std::string GuideFile(const std::string& guide, const std::string& language) {
     return text;
 }
 
-// Sets an environment variable of this process (which the stand-in editor,
-// the tool and the programs inherit) for the scope; nullptr removes it.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
-        if (size > 0) {
-            old_.emplace(size, '\0');
-            old_->resize(GetEnvironmentVariableA(name, old_->data(), size));
-        }
-        SetEnvironmentVariableA(name, value);
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-    ~ScopedVariable() { SetEnvironmentVariableA(name_, old_ ? old_->c_str() : nullptr); }
-    const std::optional<std::string>& Old() const { return old_; }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 // The folder of a path, in its short form (as the tool may hand it on).
 std::string ShortFolderOf(const std::string& path) { return GetShortPath(path.substr(0, path.find_last_of('\\') + 1)); }
 
@@ -131,13 +109,13 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
 
     TempDir temp, work;
     const std::string record = work.File("probe.log");
-    ScopedVariable tmp("TMP", temp.Path().c_str()), tempVariable("TEMP", temp.Path().c_str());
-    ScopedVariable probeRecord("PELMARIND_PROBE_RECORD", record.c_str());
+    ScopedEnvironment tmp("TMP", temp.Path().c_str()), tempVariable("TEMP", temp.Path().c_str());
+    ScopedEnvironment probeRecord("PELMARIND_PROBE_RECORD", record.c_str());
     // Wine has no sort command, and no Python: the probe stands in for both,
     // first on the path.
     CopyFileA(ProbePath().c_str(), work.File("sort.exe").c_str(), FALSE);
     CopyFileA(ProbePath().c_str(), work.File("py.exe").c_str(), FALSE);
-    ScopedVariable path("PATH", nullptr);
+    ScopedEnvironment path("PATH", nullptr);
     SetEnvironmentVariableA("PATH", (work.Path() + ";" + path.Old().value_or("")).c_str());
 
     // "ｂ", "A", "c": each conversion gives a text of its own.
@@ -190,7 +168,7 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
 
     for (const Example& e : examples) {
         DeleteFileA(record.c_str());
-        ScopedVariable instructions("PELMARIND_PROBE", e.probeInstructions.empty() ? nullptr : e.probeInstructions.c_str());
+        ScopedEnvironment instructions("PELMARIND_PROBE", e.probeInstructions.empty() ? nullptr : e.probeInstructions.c_str());
         std::vector<std::string> switches = e.hostSwitches;
         switches.push_back("--text-file=" + work.File("text.txt"));
         StandinHost host(switches, std::string("\"") + kTool + "\"" + (e.arguments.empty() ? "" : " " + e.arguments));

@@ -298,6 +298,17 @@ void PressButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+    if (size > 0) {
+        old_.emplace(size, '\0');
+        old_->resize(GetEnvironmentVariableA(name, old_->data(), size));
+    }
+    SetEnvironmentVariableA(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() { SetEnvironmentVariableA(name_, old_ ? old_->c_str() : nullptr); }
+
 StandinHost::StandinHost(const std::vector<std::string>& switches, const std::string& command) {
     logPath_ = dir_.File("standin.log");
     finalPath_ = dir_.File("final.txt");

@@ -36,6 +36,23 @@ private:
     std::string path_;
 };
 
+// Sets an environment variable of this process (which the programs it starts
+// inherit) for the scope, or removes it (nullptr); what was there before is
+// put back.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value);
+    ScopedEnvironment(const char* name, const std::string& value) : ScopedEnvironment(name, value.c_str()) {}
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    const std::optional<std::string>& Old() const { return old_; }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
 // A started process; terminated if still running when the owner goes.
 class ChildProcess {
 public:

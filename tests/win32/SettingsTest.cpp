@@ -18,16 +18,6 @@ std::string IniFile(const TempDir& dir, const std::string& optionLines) {
     return path;
 }
 
-// A variable of this process for the length of a test.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const std::string& value) : name_(name) { SetEnvironmentVariableA(name, value.c_str()); }
-    ~ScopedVariable() { SetEnvironmentVariableA(name_, nullptr); }
-
-private:
-    const char* name_;
-};
-
 }  // namespace
 
 TEST(Settings, NoFileGivesTheDefaultsOfEveryKey) {
@@ -161,10 +151,10 @@ TEST(Settings, LoadAppIniReadsEveryKeyFromTheFileTheHostNames) {
 
 TEST(Settings, ExpandDefDirWithTheProcessEnvironment) {
     TempDir dir;
-    ScopedVariable profile("PELMARIND_PROFILE", "C:\\Users\\a");
-    ScopedVariable drive("PELMARIND_DRIVE", "C:");
-    ScopedVariable path("PELMARIND_PATH", "\\Users\\a");
-    ScopedVariable temp("PELMARIND_T", dir.Path());
+    ScopedEnvironment profile("PELMARIND_PROFILE", "C:\\Users\\a");
+    ScopedEnvironment drive("PELMARIND_DRIVE", "C:");
+    ScopedEnvironment path("PELMARIND_PATH", "\\Users\\a");
+    ScopedEnvironment temp("PELMARIND_T", dir.Path());
     EXPECT_EQ(ExpandDefDir("%PELMARIND_PROFILE%\\Desktop"), "C:\\Users\\a\\Desktop");
     EXPECT_EQ(ExpandDefDir("%pelmarind_profile%\\Desktop"), "C:\\Users\\a\\Desktop");
     EXPECT_EQ(ExpandDefDir("%PELMARIND_DRIVE%%PELMARIND_PATH%"), "C:%PELMARIND_PATH%");
@@ -187,10 +177,10 @@ TEST(Settings, ExpandDefDirWithTheProcessEnvironment) {
 TEST(Settings, EnvironmentValuesAreTakenWhole) {
     for (const std::size_t size : {1u, 255u, 256u, 257u, 1000u, 5000u}) {
         const std::string value(size, 'v');
-        ScopedVariable variable("PELMARIND_LONG", value);
+        ScopedEnvironment variable("PELMARIND_LONG", value);
         EXPECT_EQ(LookupEnvToken("%PELMARIND_LONG%"), value) << size;
     }
-    ScopedVariable empty("PELMARIND_EMPTY", "");
+    ScopedEnvironment empty("PELMARIND_EMPTY", "");
     EXPECT_EQ(LookupEnvToken("%PELMARIND_EMPTY%"), "%PELMARIND_EMPTY%");
     EXPECT_EQ(LookupEnvToken("%PELMARIND_UNSET%"), "%PELMARIND_UNSET%");
 }
