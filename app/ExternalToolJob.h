@@ -1,9 +1,13 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 
-class TPelmarindMainForm;
+#include "app/RunRequest.h"
 
-// Runs the external program on the editor text through a temporary file,
-// with the host locked meanwhile, and puts the result back when the program
-// changed the file.
-void RunExternalToolJob(TPelmarindMainForm& form, std::string& editorText);
+// Runs the external program on the editor text, through a temporary file or
+// as a filter, with the host locked meanwhile, and puts the result back when
+// there is one. `initialModifiedTime` gets the temporary file's time when the
+// text was handed over (0 for a filter, or when it could not be had).
+void RunExternalToolJob(HINSTANCE instance, const RunRequest& request, std::string& editorText,
+                        double& initialModifiedTime);

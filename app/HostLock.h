@@ -2,34 +2,18 @@
 #include <windows.h>
 
 #include <memory>
-#include <string>
 
-#include "base/Handles.h"
-
-// Marks the host as being in a run of the tool, for as long as it lives: a
-// second copy of the tool started on the same host finds the mark and must
-// leave the host alone (it would read and write the same section, and put
-// its result over the first one's).
-class HostRunMark {
-public:
-    explicit HostRunMark(HWND hostWindow);
-    // False when another copy holds the mark.
-    bool Acquired() const { return acquired_; }
-
-private:
-    KernelHandle mark_;
-    bool acquired_ = false;
-};
+#include "app/LockState.h"
 
 class LockWatcher;
 
-// The host locked for a run: its owner window disabled, its main window too
-// (when it is another window and was enabled), and both titles prefixed with
-// the lock prefix. RestoreTitles and Unlock undo the two halves; whatever is
-// not undone by the end of the lock's life is undone then. A crash of the
-// tool undoes both (RestoreAfterCrash, from the unhandled-exception filter),
-// and, once StartWatcher was called, so does the end of the tool's process
-// from outside, by a watcher process.
+// The host locked for a run (LockState), from construction to the end of the
+// owner's life, when whatever is not undone yet is undone and the host is
+// brought to the front: every path of a run, a failed hand-over and an
+// exception included. A crash of the tool undoes the lock too
+// (RestoreAfterCrash, from the unhandled-exception filter), and, once
+// StartWatcher was called, so does the end of the tool's process from
+// outside, by a watcher process.
 class HostLock {
 public:
     HostLock(HWND mainWindow, HWND ownerWindow);
@@ -37,8 +21,9 @@ public:
     HostLock(const HostLock&) = delete;
     HostLock& operator=(const HostLock&) = delete;
 
+    // The titles back, the windows still disabled (while the result is read
+    // and put back).
     void RestoreTitles();
-    void Unlock();
     // Starts the watcher that undoes the lock if the tool's process ends
     // with the host still locked; nothing when one runs already or none can
     // be started.
@@ -48,16 +33,10 @@ public:
     // if any. Allocates nothing.
     static void RestoreAfterCrash();
 
-    // What a watcher needs to undo the lock.
-    struct State {
-        HWND mainWindow = nullptr, ownerWindow = nullptr;
-        bool mainWasEnabled = false;
-        std::string mainTitle, ownerTitle;
-    };
-
 private:
-    State state_;
-    bool titlesRestored_ = false;
-    bool unlocked_ = false;
+    void Undo(unsigned parts);
+
+    LockState state_;
+    unsigned undone_ = 0;  // the LockPart bits already undone
     std::unique_ptr<LockWatcher> watcher_;
 };

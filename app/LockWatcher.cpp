@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/MessageWait.h"
 #include "host/HostLink.h"
 
 namespace {
@@ -31,6 +32,35 @@ HANDLE HandleFrom(const std::string& text) {
     return reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(std::strtoull(text.c_str(), nullptr, 10)));
 }
 
+// The watcher's copy of the tool's process handle is inherited, never opened
+// by id: on a slow machine the watcher starts late, and the tool may be gone
+// by then.
+KernelHandle InheritableSelf() {
+    HANDLE self = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE, 0)) {
+        return {};
+    }
+    return KernelHandle(self);
+}
+
+// Starts the watcher with its four handles (inherited) on its command line;
+// its process, or nothing.
+KernelHandle StartWatcherProcess(const std::string& programPath, const std::vector<HANDLE>& handles) {
+    std::string commandLine = "\"" + programPath + "\" " + kLockWatcherSwitch;
+    for (HANDLE handle : handles) commandLine += " " + HandleText(handle);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    // No busy cursor for a program that shows nothing.
+    startup.dwFlags = STARTF_FORCEOFFFEEDBACK;
+    PROCESS_INFORMATION created{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &created)) {
+        return {};
+    }
+    const KernelHandle thread(created.hThread);
+    return KernelHandle(created.hProcess);
+}
+
 std::string OwnProgramPath() {
     std::string path(MAX_PATH, '\0');
     for (;;) {
@@ -46,24 +76,14 @@ std::string OwnProgramPath() {
 
 }  // namespace
 
-void SetHostTitle(HWND window, const std::string& title) {
-    if (window != nullptr) SetWindowTextA(window, title.c_str());
-}
-
-void EnableHostWindows(HWND mainWindow, HWND ownerWindow, bool mainWasEnabled) {
-    if (mainWasEnabled) EnableWindow(mainWindow, TRUE);
-    EnableWindow(ownerWindow, TRUE);
-}
-
-LockWatcher::LockWatcher(const HostLock::State& state) {
-    const std::string programPath = OwnProgramPath();
-    if (programPath.empty()) return;
+// The state goes into a section of the tool's that the watcher inherits.
+bool LockWatcher::ShareState(const LockState& state) {
     const std::size_t size = sizeof(WatchedLock) + state.mainTitle.size() + state.ownerTitle.size();
     section_ = Inheritable(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                               static_cast<DWORD>(size), nullptr));
-    if (!section_) return;
+    if (!section_) return false;
     view_ = MappedView(MapViewOfFile(section_.Get(), FILE_MAP_WRITE, 0, 0, 0));
-    if (!view_) return;
+    if (!view_) return false;
     WatchedLock record{};
     record.mainWindow = reinterpret_cast<UINT_PTR>(state.mainWindow);
     record.ownerWindow = reinterpret_cast<UINT_PTR>(state.ownerWindow);
@@ -73,49 +93,25 @@ LockWatcher::LockWatcher(const HostLock::State& state) {
     std::memcpy(view_.Bytes(), &record, sizeof record);
     std::memcpy(view_.Bytes() + sizeof record, state.mainTitle.data(), state.mainTitle.size());
     std::memcpy(view_.Bytes() + sizeof record + state.mainTitle.size(), state.ownerTitle.data(), state.ownerTitle.size());
+    return true;
+}
 
+LockWatcher::LockWatcher(const LockState& state) {
+    const std::string programPath = OwnProgramPath();
+    if (programPath.empty() || !ShareState(state)) return;
     KernelHandle over = Inheritable(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     const KernelHandle ready = Inheritable(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    HANDLE self = nullptr;
-    if (!over || !ready || !DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE,
-                                  TRUE, 0)) {
-        return;
-    }
-    // The watcher's copy of the tool's process handle is inherited, never
-    // opened by id: on a slow machine the watcher starts late, and the tool
-    // may be gone by then.
-    const KernelHandle toolProcess(self);
-    std::string commandLine = "\"" + programPath + "\" " + kLockWatcherSwitch + " " + HandleText(toolProcess.Get()) +
-                              " " + HandleText(over.Get()) + " " + HandleText(section_.Get()) + " " +
-                              HandleText(ready.Get());
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    // No busy cursor for a program that shows nothing.
-    startup.dwFlags = STARTF_FORCEOFFFEEDBACK;
-    PROCESS_INFORMATION created{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &created)) {
-        return;
-    }
-    const KernelHandle thread(created.hThread);
-    const KernelHandle watcher(created.hProcess);
+    const KernelHandle toolProcess = InheritableSelf();
+    if (!over || !ready || !toolProcess) return;
+    const KernelHandle watcher =
+        StartWatcherProcess(programPath, {toolProcess.Get(), over.Get(), section_.Get(), ready.Get()});
+    if (!watcher) return;
     // Until the watcher holds its handles, the tool's end would go unseen
     // (under Wine a process whose starter ends before it has started does
     // not start at all). Meanwhile messages sent to this thread are served
-    // (a program that broadcasts one waits for them); posted ones wait.
-    const HANDLE waited[] = {ready.Get(), watcher.Get()};
-    const DWORD started = GetTickCount();
-    for (;;) {
-        const DWORD elapsed = GetTickCount() - started;
-        if (elapsed >= kWatcherStartMs) break;
-        const DWORD woken = MsgWaitForMultipleObjectsEx(2, waited, kWatcherStartMs - elapsed, QS_SENDMESSAGE, 0);
-        if (woken != WAIT_OBJECT_0 + 2) {
-            if (woken == WAIT_OBJECT_0 + 1) return;  // it ended without starting its watch
-            break;
-        }
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    // (a program that broadcasts one waits for them); posted ones wait. A
+    // watcher that ended without starting its watch watches nothing.
+    if (WaitServingSentMessages({ready.Get(), watcher.Get()}, kWatcherStartMs) == 1) return;
     over_ = std::move(over);
 }
 
@@ -148,16 +144,16 @@ int RunLockWatcher(const std::vector<std::string>& pieces) {
     if (!view) return 1;
     WatchedLock record;
     std::memcpy(&record, view.Bytes(), sizeof record);
-    const auto mainWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.mainWindow));
-    const auto ownerWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.ownerWindow));
+    LockState state;
+    state.mainWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.mainWindow));
+    state.ownerWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(record.ownerWindow));
+    state.mainWasEnabled = record.mainWasEnabled != 0;
     // Only the host that was locked: a handle whose window has gone may
     // since name another one.
-    if (!IsHostWindow(mainWindow) || GetWindow(mainWindow, GW_OWNER) != ownerWindow) return 0;
-    if (record.titlesRestored == 0) {
-        const char* titles = view.Bytes() + sizeof record;
-        SetHostTitle(mainWindow, std::string(titles, record.mainTitleLength));
-        SetHostTitle(ownerWindow, std::string(titles + record.mainTitleLength, record.ownerTitleLength));
-    }
-    EnableHostWindows(mainWindow, ownerWindow, record.mainWasEnabled != 0);
+    if (!IsHostWindow(state.mainWindow) || GetWindow(state.mainWindow, GW_OWNER) != state.ownerWindow) return 0;
+    const char* titles = view.Bytes() + sizeof record;
+    state.mainTitle.assign(titles, record.mainTitleLength);
+    state.ownerTitle.assign(titles + record.mainTitleLength, record.ownerTitleLength);
+    UndoLock(state, record.titlesRestored == 0 ? kLockTitles | kLockWindows : kLockWindows);
     return 0;
 }

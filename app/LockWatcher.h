@@ -4,20 +4,19 @@
 #include <string>
 #include <vector>
 
-#include "app/HostLock.h"
+#include "app/LockState.h"
 #include "base/Handles.h"
 
 // The tool's side of a watcher process: a copy of the tool started with the
 // watcher switch and four inherited handles: the tool's own process, an
-// event that says the run is over, a section with what the lock changed, and
-// an event that the watcher sets once it watches.
-// The watcher ends when the event is set; when the tool's process ends first,
-// it undoes the lock from the section.
+// event that says the run is over, a section with the lock's state, and an
+// event that the watcher sets once it watches. The watcher ends when the
+// event is set; when the tool's process ends first, it undoes the lock.
 class LockWatcher {
 public:
     // Starts the watcher and waits (a moment) until it watches; Started()
     // tells whether it runs.
-    explicit LockWatcher(const HostLock::State& state);
+    explicit LockWatcher(const LockState& state);
     // Tells the watcher that the run is over: it ends without a change.
     ~LockWatcher();
     LockWatcher(const LockWatcher&) = delete;
@@ -29,15 +28,11 @@ public:
     void TitlesRestored();
 
 private:
+    bool ShareState(const LockState& state);
     KernelHandle over_;
     KernelHandle section_;
     MappedView view_;
 };
-
-// The lock's two halves undone, for the tool and for a watcher alike.
-void SetHostTitle(HWND window, const std::string& title);
-// The owner window always; the main window when the lock disabled it.
-void EnableHostWindows(HWND mainWindow, HWND ownerWindow, bool mainWasEnabled);
 
 // The switch that starts a copy of the tool as a watcher. Only the tool
 // itself starts it: first on the command line, then the four handles.

@@ -1,34 +1,15 @@
 #pragma once
-#include <functional>
 #include <string>
 
-// What a run does with a program's result, through a temporary file or a
-// pipe alike.
+#include "app/RunRequest.h"
+#include "app/Transports.h"
 
-// A new empty file in the temporary-files folder, named by the system from
-// the prefix "qlk"; empty when it could not be made.
-std::string CreateTempFile();
-
-// Keeps bytes that the editor did not take in a new temporary file; its name,
-// or empty when none could be written.
-std::string KeepInNewTempFile(const std::string& bytes);
-
-// Where a result that is not put back goes: keeps it and gives the file's
-// name.
-using KeepResult = std::function<std::string()>;
-
-// Converts a program's UTF-8 result to code page 932 in place. When it cannot
-// be converted exactly, nothing is put back: the result is kept and a
-// message names the file, the first thing that stands in the way and its
-// line. False then.
-bool ResultFromUtf8(std::string& result, const KeepResult& keep);
-
-// A program's error output, from UTF-8 for a message; as it is when it is not
-// UTF-8 (a program that said it speaks UTF-8 may not in its errors).
-std::string ErrorTextFromUtf8(const std::string& errors);
-
-// Puts the result in place of the selection, or of the whole text when the
-// selection was empty. When the editor does not take it (gone, or no section
-// could carry it), the result is kept and the kept-result message names the
-// file.
-void PutResultBack(const std::string& result, const KeepResult& keep);
+// The result step of a run that ended, for both transports, with the titles
+// back and the windows still disabled: the program's output is checked
+// (through the pipe: exit code 0, not too large, not empty for a text),
+// read (through a file: only when the program changed it, into the editor
+// text's own storage, which is not needed any more), converted from UTF-8
+// for /io=utf8 and put in place of the selection or of the whole text. A
+// result that cannot be put back is kept in a file (the temporary file that
+// holds it, or a new one) and a message names it.
+void TakeResult(const RunRequest& request, ProgramInput& input, ProgramRun& run, std::string& editorText);

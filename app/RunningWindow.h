@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "support/Launcher.h"
+#include "base/Handles.h"
+#include "support/ProgramWait.h"
 
 class HostLock;
 
@@ -16,7 +17,6 @@ class HostLock;
 class RunningWindow : public RunObserver {
 public:
     RunningWindow(HINSTANCE instance, std::string programLabel, HostLock& lock);
-    ~RunningWindow() override;
     RunningWindow(const RunningWindow&) = delete;
     RunningWindow& operator=(const RunningWindow&) = delete;
 
@@ -26,14 +26,26 @@ public:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR OnInitDialog(WPARAM, LPARAM);
+    INT_PTR OnTimer(WPARAM, LPARAM);
+    INT_PTR OnCommand(WPARAM, LPARAM);
+    INT_PTR OnClose(WPARAM, LPARAM);
+    INT_PTR OnNcDestroy(WPARAM, LPARAM);
+    struct MessageHandler {
+        UINT message;
+        INT_PTR (RunningWindow::*handle)(WPARAM, LPARAM);
+    };
+    static const MessageHandler kHandlers[];
+
     void ShowElapsed();
     void Place();
 
     HINSTANCE instance_;
     std::string programLabel_;
     HostLock& lock_;
-    HWND window_ = nullptr;
-    HFONT font_ = nullptr;
+    // (The font outlives the window that uses it.)
+    FontHandle font_;
+    WindowOwner window_;
     DWORD startedAt_ = 0;
     bool abortRequested_ = false;
 };

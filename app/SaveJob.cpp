@@ -1,6 +1,7 @@
 #include "app/SaveJob.h"
 
-#include "app/Unit1.h"
+#include "app/Messages.h"
+#include "dialogs/SvDlgEx.h"
 #include "support/FileHelpers.h"
 #include "support/SaveFilter.h"
 #include "support/Settings.h"
@@ -11,9 +12,8 @@
 // front afterwards. A file that cannot be written raises the file helper's
 // error, which ends the job. A dialog that the system cannot show ends the
 // job with a message that names what is missing: never as if cancelled.
-void RunSaveJob(TPelmarindMainForm& form, const std::string& editorText) {
+void RunSaveJob(TqzSaveDialogEx& dialog, const std::string& editorText) {
     LoadAppIni();
-    TqzSaveDialogEx& dialog = form.qzSaveDialogEx1;
     SetupSaveDialog(dialog);
     if (AppIni.AutoFileName) dialog.SetFileName(MakeDefaultFileName(editorText));
     bool confirmed = false;

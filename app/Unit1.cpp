@@ -1,10 +1,13 @@
 #include "app/Unit1.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "app/ExternalToolJob.h"
-#include "app/HostLock.h"
+#include "app/Messages.h"
+#include "app/RunMark.h"
+#include "app/RunRequest.h"
 #include "app/SaveJob.h"
 #include "base/core/ScopeGuard.h"
 #include "host/HostLink.h"
@@ -51,12 +54,6 @@ bool ReadEditorText(std::string& editorText) {
 
 }  // namespace
 
-HWND HostOwnerForMessages() { return IsWindow(HostOwnerWindow) ? HostOwnerWindow : nullptr; }
-
-void ShowWarning(const std::string& text) {
-    MessageBoxA(HostOwnerForMessages(), text.c_str(), kAppCaption, MB_OK | MB_ICONWARNING);
-}
-
 const TPelmarindMainForm::MessageHandler TPelmarindMainForm::kHandlers[] = {
     {WM_CREATE, &TPelmarindMainForm::OnCreate},
     {WM_FORM_ACTIVATE, &TPelmarindMainForm::OnActivateForm},
@@ -66,10 +63,6 @@ TPelmarindMainForm::TPelmarindMainForm(TApplication& application) : application_
     // The form's description of its Save dialog.
     qzSaveDialogEx1.SetDefaultExt("txt");
     qzSaveDialogEx1.OnQueryDlgPos = [this](TCommonDialog* sender, TPoint& pt) { qzSaveDialogEx1QueryDlgPos(sender, pt); };
-}
-
-TPelmarindMainForm::~TPelmarindMainForm() {
-    if (handle_ != nullptr) DestroyWindow(handle_);
 }
 
 bool TPelmarindMainForm::Create() {
@@ -86,14 +79,14 @@ bool TPelmarindMainForm::Create() {
 }
 
 void TPelmarindMainForm::Show() {
-    ShowWindow(handle_, SW_SHOWNORMAL);
-    PostMessageA(handle_, WM_FORM_ACTIVATE, 0, 0);
+    ShowWindow(window_.Get(), SW_SHOWNORMAL);
+    PostMessageA(window_.Get(), WM_FORM_ACTIVATE, 0, 0);
 }
 
 LRESULT CALLBACK TPelmarindMainForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* form = static_cast<TPelmarindMainForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        form->handle_ = window;
+        form->window_.Reset(window);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* form = reinterpret_cast<TPelmarindMainForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -105,7 +98,7 @@ LRESULT CALLBACK TPelmarindMainForm::WindowProc(HWND window, UINT message, WPARA
         }
         if (message == WM_NCDESTROY) {
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            form->handle_ = nullptr;
+            form->window_.Forget();
         }
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -118,7 +111,7 @@ void TPelmarindMainForm::OnActivateForm(WPARAM, LPARAM) {
 }
 
 void TPelmarindMainForm::FormCreate(TPelmarindMainForm*) {
-    SetWindowPos(handle_, nullptr, -100, -100, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window_.Get(), nullptr, -100, -100, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
     InitialModifiedTime = 0;
 }
 
@@ -144,8 +137,12 @@ void TPelmarindMainForm::FormActivate(TPelmarindMainForm*) {
         ShowWarning(kTextNotTaken);
         return;
     }
-    if (ChosenJob() == JobKind::SaveToFile) RunSaveJob(*this, editorText);
-    else RunExternalToolJob(*this, editorText);
+    if (ChosenJob() == JobKind::SaveToFile) {
+        RunSaveJob(qzSaveDialogEx1, editorText);
+        return;
+    }
+    const std::optional<RunRequest> request = ReadRunRequest(SelLength != 0);
+    if (request) RunExternalToolJob(application_.Instance(), *request, editorText, InitialModifiedTime);
 }
 
 // The dialog opens at the top-left corner of the host's client area; the

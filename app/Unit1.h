@@ -4,25 +4,18 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Forms.h"
+#include "app/Application.h"
 #include "dialogs/SvDlgEx.h"
 
 // The length in bytes of the selection read at the start of the job; 0 when
 // the selection was empty and the whole text was read instead.
 extern std::int32_t SelLength;
 
-// The driver's warning box: caption "Pelmarind", the exclamation icon, owned
-// by the host's owner window (by none once that window is gone: the box
-// would not show at all with an owner that no longer exists).
-void ShowWarning(const std::string& text);
-HWND HostOwnerForMessages();
-
 // The tool's main window: borderless, empty and off-screen. It exists so that
 // the message loop runs and so that its activation starts the job.
 class TPelmarindMainForm {
 public:
     explicit TPelmarindMainForm(TApplication& application);
-    ~TPelmarindMainForm();
     TPelmarindMainForm(const TPelmarindMainForm&) = delete;
     TPelmarindMainForm& operator=(const TPelmarindMainForm&) = delete;
 
@@ -32,7 +25,7 @@ public:
     // message loop runs.
     void Show();
 
-    HWND Handle() const { return handle_; }
+    HWND Handle() const { return window_.Get(); }
     TApplication& Application() const { return application_; }
 
     void FormCreate(TPelmarindMainForm* sender);
@@ -58,6 +51,6 @@ private:
     static const MessageHandler kHandlers[];
 
     TApplication& application_;
-    HWND handle_ = nullptr;
+    WindowOwner window_;
     bool activated_ = false;
 };

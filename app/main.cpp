@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/Forms.h"
+#include "app/Application.h"
 #include "app/HostLock.h"
 #include "app/LockWatcher.h"
 #include "app/Unit1.h"

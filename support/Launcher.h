@@ -3,28 +3,13 @@
 
 #include <string>
 
-// What a caller learns of, and may ask of, a program while RunAndWait waits
-// for it. Nothing here is called for a program that ends before the delay.
-class RunObserver {
-public:
-    virtual ~RunObserver() = default;
-    // How long the program may run before StillRunning is called.
-    virtual DWORD StillRunningDelayMs() const { return 1000; }
-    // Called once, when the program is still running after the delay (the
-    // wait for its readiness included), with the time since it started.
-    virtual void StillRunning(DWORD elapsedMs) = 0;
-    // Offered every message before it is dispatched; true when the observer
-    // handled it (a dialog's keyboard handling).
-    virtual bool PreTranslate(MSG&) { return false; }
-    // Asked after the messages that woke the wait were handled: true ends
-    // the program and everything it started.
-    virtual bool AbortRequested() const = 0;
-};
+#include "support/ProgramWait.h"
 
 enum class RunOutcome {
     NotStarted,  // the platform refused to start the program
     Ended,       // the program ended (or the wait for it failed)
     Aborted,     // the observer asked to stop it: it and what it started are gone
+    NoPipes,     // a filter's pipes or their threads could not be set up: it did not run, or was ended
 };
 
 // Starts the command line `program + " " + arguments` (nothing quoted or
@@ -59,7 +44,9 @@ struct FilterResult {
 // collected, all at the same time, and the run is over once the program has
 // ended and both outputs are closed (a process it started may hold them).
 // A console program gets no console. Started in a job and observed as
-// RunAndWait does; an abort ends the job and gives no output.
+// RunAndWait does; an abort ends the job and gives no output. NoPipes when
+// the pipes or the threads that serve them cannot be had (the program, if it
+// was started, is ended).
 FilterResult RunFilter(const std::string& program, const std::string& arguments, bool hide, const std::string& input,
                        std::size_t outputLimit, RunObserver* observer);
 

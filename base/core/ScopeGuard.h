@@ -3,7 +3,7 @@
 
 // Runs a cleanup when the scope ends, on every path, exceptions included.
 template <class F>
-class ScopeGuard {
+class [[nodiscard]] ScopeGuard {
 public:
     explicit ScopeGuard(F cleanup) : cleanup_(std::move(cleanup)) {}
     ScopeGuard(const ScopeGuard&) = delete;

@@ -33,6 +33,9 @@ inline constexpr char kTextNotUtf8[] =
 inline constexpr char kResultNotShiftJis[] =
     "プログラムの結果を Shift_JIS に変換できませんでした（%s 行目の %s）。テキストは変更していません。"
     "結果は次のファイルに残してあります。\r\n\r\n%s";
+// A filter's pipes, or the threads that serve them, could not be had.
+inline constexpr char kPipesFailed[] =
+    "プログラムとの間でデータをやり取りする準備ができませんでした。テキストは変更していません。";
 inline constexpr char kInvalidUtf8[] = "UTF-8 として正しくないバイト";
 
 // The window shown while a program runs: "実行中: PROGRAM  N 秒".
@@ -60,7 +63,7 @@ inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTak
                                                 kOutOfMemory,        kUnexpectedError,  kIoSwitchInvalid,
                                                 kFilterFailed,       kFilterNoOutput,   kFilterOutputTooLarge,
                                                 kTextNotUtf8,        kResultNotShiftJis, kTimeStampFailed,
-                                                kSaveDialogUnavailable};
+                                                kSaveDialogUnavailable, kPipesFailed};
 
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";

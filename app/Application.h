@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/core/ErrorText.h"
+#include "base/Handles.h"
 
 // The least application framework the tool needs: the application object with
 // its hidden top-level window, the message loop, the terminate request and
@@ -14,12 +15,11 @@ public:
     TApplication() = default;
     TApplication(const TApplication&) = delete;
     TApplication& operator=(const TApplication&) = delete;
-    ~TApplication();
 
     // Creates the application's hidden top-level window.
     bool Initialize(HINSTANCE instance);
     HINSTANCE Instance() const { return instance_; }
-    HWND Handle() const { return handle_; }
+    HWND Handle() const { return window_.Get(); }
 
     // Runs the message loop until Terminate was asked for.
     void Run();
@@ -50,6 +50,6 @@ public:
 
 private:
     HINSTANCE instance_ = nullptr;
-    HWND handle_ = nullptr;
+    WindowOwner window_;
     bool terminated_ = false;
 };

@@ -1,6 +1,6 @@
-#include "app/Forms.h"
+#include "app/Application.h"
 
-#include "app/Unit1.h"
+#include "app/Messages.h"
 #include "app/core/ErrorText.h"
 #include "support/core/Texts.h"
 
@@ -9,10 +9,6 @@ namespace {
 constexpr char kApplicationClass[] = "TPelmarindApplication";
 
 }  // namespace
-
-TApplication::~TApplication() {
-    if (handle_ != nullptr) DestroyWindow(handle_);
-}
 
 bool TApplication::Initialize(HINSTANCE instance) {
     instance_ = instance;
@@ -23,9 +19,9 @@ bool TApplication::Initialize(HINSTANCE instance) {
     wc.lpszClassName = kApplicationClass;
     wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     if (RegisterClassExA(&wc) == 0) return false;
-    handle_ = CreateWindowExA(0, kApplicationClass, kAppCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                              0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    return handle_ != nullptr;
+    window_.Reset(CreateWindowExA(0, kApplicationClass, kAppCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                              0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
+    return static_cast<bool>(window_);
 }
 
 void TApplication::Run() {
@@ -39,11 +35,9 @@ void TApplication::Run() {
 void TApplication::Terminate() {
     terminated_ = true;
     // Wakes the loop if it is waiting for a message.
-    if (handle_ != nullptr) PostMessageA(handle_, WM_NULL, 0, 0);
+    if (window_) PostMessageA(window_.Get(), WM_NULL, 0, 0);
 }
 
 void TApplication::ShowException(const std::exception& error) const { ShowException(UserMessageFor(error)); }
 
-void TApplication::ShowException(const std::string& message) const {
-    MessageBoxA(HostOwnerForMessages(), message.c_str(), kAppCaption, MB_OK | MB_ICONERROR);
-}
+void TApplication::ShowException(const std::string& message) const { ShowError(message); }

@@ -1,0 +1,31 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "support/core/IoModes.h"
+
+// One run of an external program, as the user asked for it: read once from
+// the command line (or, one day, from a dialog), and all that the external
+// tool job needs to know of the switches.
+struct RunRequest {
+    // The program as the user gave it (the /app= value): it is started by its
+    // short path and named as given in messages. The editor's own executable
+    // when no /app= is given.
+    std::string program;
+    // The arguments that are not the tool's own, each quoted, with the
+    // editor's mode switch in front for /nowmode.
+    std::string passedOnList;
+    IoModes modes;
+    // The temporary file's extension without its dot (/ext=); empty: .tmp.
+    std::string extension;
+    // A command interpreter's console is hidden (/hide).
+    bool hide = false;
+    // The result replaces the selection, not the whole text: the text
+    // handed over was the selection.
+    bool replaceSelection = false;
+};
+
+// The run that the command line asks for. Nothing, after a message to the
+// user, when a switch's value cannot be used: nothing is locked, written or
+// started then.
+std::optional<RunRequest> ReadRunRequest(bool replaceSelection);

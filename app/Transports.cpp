@@ -1,0 +1,58 @@
+#include "app/Transports.h"
+
+#include "app/Messages.h"
+#include "host/core/TextSize.h"
+#include "support/FileHelpers.h"
+#include "support/PhaseLog.h"
+#include "support/core/Texts.h"
+
+namespace {
+
+RunEnd EndOf(RunOutcome outcome) {
+    switch (outcome) {
+    case RunOutcome::NotStarted:
+        return RunEnd::NotStarted;
+    case RunOutcome::Aborted:
+        return RunEnd::Aborted;
+    case RunOutcome::NoPipes:
+        return RunEnd::Refused;
+    case RunOutcome::Ended:
+        break;
+    }
+    return RunEnd::Ended;
+}
+
+}  // namespace
+
+ProgramRun RunThroughFile(const RunRequest& request, ProgramInput& input, RunObserver& observer) {
+    ProgramRun run;
+    const std::string& file = input.file.Name();
+    SaveTextToFile(*input.bytes, file);
+    EndPhase("file write");
+    run.initialModifiedTime = GetFileModifiedTime(file);
+    EndPhase("time query");
+    // Without the first time stamp the program's result could not be told
+    // from the text handed over, and would be ignored: it does not run.
+    if (run.initialModifiedTime == 0) {
+        ShowWarning(kTimeStampFailed);
+        run.end = RunEnd::Refused;
+        return run;
+    }
+    run.handedOn = HandedOnFileName(file);
+    run.end = EndOf(RunAndWait(GetShortPath(request.program), request.passedOnList + " " + run.handedOn, request.hide,
+                               &observer));
+    if (run.end != RunEnd::Ended) return run;
+    EndPhase("process start and wait");
+    // A time set back counts as a change too.
+    run.changed = GetFileModifiedTime(file) != run.initialModifiedTime;
+    return run;
+}
+
+ProgramRun RunThroughPipe(const RunRequest& request, ProgramInput& input, RunObserver& observer) {
+    ProgramRun run;
+    run.filter = RunFilter(GetShortPath(request.program), request.passedOnList, request.hide, *input.bytes,
+                           static_cast<std::size_t>(kMaxTextBytes), &observer);
+    run.end = EndOf(run.filter.Outcome);
+    if (run.filter.Outcome == RunOutcome::NoPipes) ShowWarning(kPipesFailed);
+    return run;
+}

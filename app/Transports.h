@@ -1,0 +1,45 @@
+#pragma once
+#include <string>
+
+#include "app/RunRequest.h"
+#include "support/Launcher.h"
+#include "support/TempFile.h"
+
+// What the program reads, made ready before the host is locked.
+struct ProgramInput {
+    const std::string* bytes = nullptr;  // the editor text, or `utf8`
+    std::string utf8;                    // the text as UTF-8, for /io=utf8
+    TempFile file;                       // the temporary file, for a run through a file
+};
+
+// How a run through either transport ended.
+enum class RunEnd {
+    Refused,     // the program did not run (or was ended), and a message said why
+    NotStarted,  // the platform refused to start the program
+    Aborted,     // stopped by the user: nothing is written back and nothing more said
+    Ended,       // the program ended: what it left is there to take
+};
+
+// What a run leaves for the result step.
+struct ProgramRun {
+    RunEnd end = RunEnd::NotStarted;
+    // Through a file: the file's name as the program got it (a failed launch
+    // names it), its time when the text was handed over, and whether the
+    // program changed it.
+    std::string handedOn;
+    double initialModifiedTime = 0;
+    bool changed = false;
+    // Through the pipe: the exit code, the output and the first errors.
+    FilterResult filter;
+};
+
+// The two transports, peers with one signature: each hands the input over,
+// runs the program while the observer (the running window) watches, and
+// gives what the program left. The host is locked meanwhile.
+using Transport = ProgramRun (*)(const RunRequest& request, ProgramInput& input, RunObserver& observer);
+// Through the temporary file: the program gets its name last on its command
+// line and writes its result into it.
+ProgramRun RunThroughFile(const RunRequest& request, ProgramInput& input, RunObserver& observer);
+// As a filter: the input goes to the program's standard input, its standard
+// output is the result.
+ProgramRun RunThroughPipe(const RunRequest& request, ProgramInput& input, RunObserver& observer);
