@@ -100,8 +100,6 @@ TDialogFunc DialogFunction(const char* library, const char* function) {
 const TPlatformVersion& PlatformVersion() { return gPlatformVersion; }
 bool NewStyleControls() { return gNewStyleControls; }
 
-// --- TCommonDialog
-
 TCommonDialog::~TCommonDialog() {
     if (CreationControl == this) CreationControl = nullptr;
     ReleaseHookWindow();
@@ -217,9 +215,7 @@ UINT_PTR CALLBACK TCommonDialog::DialogHook(HWND wnd, UINT msg, WPARAM wParam, L
     return 0;
 }
 
-// --- TOpenDialog
-
-void TOpenDialog::SetInitialDir(const std::string& value) { FInitialDir = InitialDirValue(SystemCodePage(), value); }
+void TOpenDialog::SetInitialDir(const std::string& value) { FInitialDir = InitialDirValue(value, SystemCodePage()); }
 
 std::string TOpenDialog::FileName() const {
     if (FHandle == nullptr || !NewStyleControls()) return FFileName;
@@ -251,7 +247,7 @@ void TOpenDialog::WndProc(TMessage& message) {
 
 bool TOpenDialog::DoExecute(TDialogFunc function) {
     const bool explorer = NewStyleControls() && (FOptions & ofOldStyleDialog) == 0;
-    const std::string filter = ConvertFilter(SystemCodePage(), FFilter);
+    const std::string filter = ConvertFilter(FFilter, SystemCodePage());
     char name[kNameBufferSize] = {};
     std::memcpy(name, FFileName.data(), std::min(FFileName.size(), kFileNameCopyLimit));
 
@@ -287,8 +283,6 @@ bool TOpenDialog::DoExecute(TDialogFunc function) {
 bool TOpenDialog::Execute() { return DoExecute(DialogFunction("comdlg32.dll", "GetOpenFileNameA")); }
 
 bool TSaveDialog::Execute() { return DoExecute(DialogFunction("comdlg32.dll", "GetSaveFileNameA")); }
-
-// --- TqzSaveDialogEx
 
 void TqzSaveDialogEx::DefaultHandler(TMessage& message) {
     TSaveDialog::DefaultHandler(message);

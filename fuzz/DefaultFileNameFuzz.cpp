@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "support/core/SaveFilterCore.h"
+#include "support/core/SaveFilterRules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const CodePage& cp = CodePage932Model();
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const std::string name = MakeDefaultFileName(cp, text);
+    const std::string name = MakeDefaultFileName(text, cp);
     if (name.size() > kDefaultFileNameLimit) std::abort();
     if (!name.empty() && (static_cast<unsigned char>(name.front()) <= 0x20 || static_cast<unsigned char>(name.back()) <= 0x20)) {
         std::abort();
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (std::string_view("\"*,/:;<>?\\|").find(static_cast<char>(b)) != std::string_view::npos) std::abort();
     }
     // A cleaned line never grows, and cleaning twice changes nothing more.
-    const std::string cleaned = CleanFileNameLine(cp, text);
-    if (cleaned.size() > text.size() || CleanFileNameLine(cp, cleaned) != cleaned) std::abort();
+    const std::string cleaned = CleanFileNameLine(text, cp);
+    if (cleaned.size() > text.size() || CleanFileNameLine(cleaned, cp) != cleaned) std::abort();
     return 0;
 }

@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const CodePage& cp = CodePage932Model();
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const std::string filter = ConvertFilter(cp, text);
+    const std::string filter = ConvertFilter(text, cp);
     if (text.empty() != filter.empty()) std::abort();
     if (!text.empty() && text.find('\0') == std::string::npos) {  // (a filter is a C text)
         // Dropping the "*.*" put in for empty pattern lists and turning NULs
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (filter.back() != '\0' || (text.find("*.*") == std::string::npos && back != text)) std::abort();
         if (filter.size() < text.size() + 1) std::abort();
     }
-    const std::string dir = InitialDirValue(cp, text);
+    const std::string dir = InitialDirValue(text, cp);
     if (dir != text && (dir.size() + 1 != text.size() || text.back() != '\\' || text.compare(0, dir.size(), dir) != 0)) {
         std::abort();
     }

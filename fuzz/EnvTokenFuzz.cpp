@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "support/core/SettingsCore.h"
+#include "support/core/SettingsRules.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "support/core/SettingsCore.h"
+#include "support/core/SettingsRules.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/core/SettingsCore.h"
+#include "support/core/SettingsRules.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CodePage& cp = CodePage932Model();
     std::vector<std::size_t> matches;
     const std::string expected = Reference(cp, text, pattern, replacement, all, ignoreCase, matches);
-    Require(ReplaceText(cp, text, pattern, replacement, all, ignoreCase) == expected);
+    Require(ReplaceText(text, pattern, replacement, all, ignoreCase, cp) == expected);
     // The first match lies on a character boundary of the text itself.
     if (!matches.empty()) {
         bool onBoundary = false;

@@ -24,7 +24,7 @@ struct PhaseLog {
     int count = 0;
 };
 
-PhaseLog phaseLog;
+PhaseLog gPhaseLog;
 
 LONGLONG Counter() {
     LARGE_INTEGER now;
@@ -39,39 +39,39 @@ LONGLONG FileTimeUnits(const FILETIME& t) {
 }  // namespace
 
 void StartPhaseLog() {
-    const DWORD length = GetEnvironmentVariableA("PELMARIND_PHASE_LOG", phaseLog.path, MAX_PATH);
+    const DWORD length = GetEnvironmentVariableA("PELMARIND_PHASE_LOG", gPhaseLog.path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return;
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    phaseLog.frequency = frequency.QuadPart;
+    gPhaseLog.frequency = frequency.QuadPart;
     // The counter has no reading for the creation of the process: the time
     // since then on the system clock is taken off the counter's reading now.
     const LONGLONG now = Counter();
     FILETIME created, exited, kernel, user, system;
     GetSystemTimeAsFileTime(&system);
-    phaseLog.start = now;
+    gPhaseLog.start = now;
     if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
         const LONGLONG sinceCreation = FileTimeUnits(system) - FileTimeUnits(created);  // 100 ns units
-        if (sinceCreation > 0) phaseLog.start = now - sinceCreation * phaseLog.frequency / 10000000;
+        if (sinceCreation > 0) gPhaseLog.start = now - sinceCreation * gPhaseLog.frequency / 10000000;
     }
-    phaseLog.on = true;
+    gPhaseLog.on = true;
 }
 
 void EndPhase(const char* name) {
-    if (!phaseLog.on || phaseLog.count == kMaxPhases) return;
-    phaseLog.phases[phaseLog.count++] = {name, Counter()};
+    if (!gPhaseLog.on || gPhaseLog.count == kMaxPhases) return;
+    gPhaseLog.phases[gPhaseLog.count++] = {name, Counter()};
 }
 
 void WritePhaseLog() {
-    if (!phaseLog.on) return;
-    FileHandle file(CreateFileA(phaseLog.path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!gPhaseLog.on) return;
+    FileHandle file(CreateFileA(gPhaseLog.path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
-    LONGLONG previous = phaseLog.start;
-    for (int i = 0; i < phaseLog.count; ++i) {
-        const Phase& phase = phaseLog.phases[i];
+    LONGLONG previous = gPhaseLog.start;
+    for (int i = 0; i < gPhaseLog.count; ++i) {
+        const Phase& phase = gPhaseLog.phases[i];
         char line[96];
         const int length = std::snprintf(line, sizeof line, "%s\t%lld\n", phase.name,
-                                         (phase.end - previous) * 1000000 / phaseLog.frequency);
+                                         (phase.end - previous) * 1000000 / gPhaseLog.frequency);
         previous = phase.end;
         DWORD written = 0;
         if (length > 0) WriteFile(file.Get(), line, static_cast<DWORD>(length), &written, nullptr);

@@ -14,8 +14,10 @@ void SelectFilterIndex(TqzSaveDialogEx& dialog) {
     dialog.SetFilterIndex(FilterIndexForMode(GetEditorMode(HostWindow), AppIni));
 }
 
-std::string MakeDefaultFileName(const std::string& text) { return MakeDefaultFileName(SystemCodePage(), text); }
+std::string MakeDefaultFileName(const std::string& text) { return MakeDefaultFileName(text, SystemCodePage()); }
 
-std::string CleanFileNameLine(const std::string& line) { return CleanFileNameLine(SystemCodePage(), line); }
+std::string CleanFileNameLine(const std::string& line) { return CleanFileNameLine(line, SystemCodePage()); }
 
-bool IsLeadByteAt(const std::string& text, std::size_t position) { return IsLeadByteAt(SystemCodePage(), text, position); }
+bool IsLeadByteAt(const std::string& text, std::size_t position) {
+    return IsLeadByteAt(text, position, SystemCodePage());
+}

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "dialogs/SvDlgEx.h"
-#include "support/core/SaveFilterCore.h"
+#include "support/core/SaveFilterRules.h"
 
 // Prepares the Save dialog from AppIni and the host's editor mode: Filter,
 // then InitialDir (only when DefDirOn is on), then FilterIndex.

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "support/core/AppIni.h"
-#include "support/core/SettingsCore.h"
+#include "support/core/SettingsRules.h"
 
 // The host editor's settings, read for the Save job. The tool only reads the
 // host's settings file; it never writes it.

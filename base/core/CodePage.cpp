@@ -1,8 +1,8 @@
 #include "base/core/CodePage.h"
 
-bool IsLeadByteAt(const CodePage& codePage, std::string_view text, std::size_t position) {
+bool IsLeadByteAt(std::string_view text, std::size_t position, const CodePage& cp) {
     for (std::size_t i = 1; i <= text.size() && i <= position; ++i) {
-        if (codePage.IsLeadByte(static_cast<unsigned char>(text[i - 1]))) {
+        if (cp.IsLeadByte(static_cast<unsigned char>(text[i - 1]))) {
             if (i == position) return true;
             ++i;  // its second byte
         }

@@ -23,7 +23,7 @@ public:
 };
 
 // True when a double-byte character begins at the 1-based position.
-bool IsLeadByteAt(const CodePage& codePage, std::string_view text, std::size_t position);
+bool IsLeadByteAt(std::string_view text, std::size_t position, const CodePage& cp);
 
 // Portable model of code page 932: lead bytes 81-9F and E0-FC, ASCII and
 // full-width Latin letters folded, second bytes and half-width kana untouched.

@@ -23,7 +23,7 @@ TPoint CentredOver(const TRect& over, std::int32_t width, std::int32_t height, c
     return pt;
 }
 
-std::string ConvertFilter(const CodePage& codePage, const std::string& filter) {
+std::string ConvertFilter(const std::string& filter, const CodePage& cp) {
     if (filter.empty()) return {};
     // Items alternate description, pattern list. An empty item would read as
     // the end of the list and hide every later entry, so an empty pattern
@@ -38,7 +38,7 @@ std::string ConvertFilter(const CodePage& codePage, const std::string& filter) {
         ++itemIndex;
     };
     for (std::size_t i = 0; i < filter.size(); ++i) {
-        if (codePage.IsLeadByte(static_cast<unsigned char>(filter[i]))) {
+        if (cp.IsLeadByte(static_cast<unsigned char>(filter[i]))) {
             ++i;
         } else if (filter[i] == '|') {
             endItem(i);
@@ -48,9 +48,9 @@ std::string ConvertFilter(const CodePage& codePage, const std::string& filter) {
     return converted;  // with the terminating NUL of the caller's buffer: two NULs
 }
 
-std::string InitialDirValue(const CodePage& codePage, const std::string& dir) {
+std::string InitialDirValue(const std::string& dir, const CodePage& cp) {
     const std::size_t n = dir.size();
-    if (n <= 1 || dir[n - 1] != '\\' || IsLeadByteAt(codePage, dir, n - 1)) return dir;
-    if (dir[n - 2] == ':' && !IsLeadByteAt(codePage, dir, n - 2)) return dir;
+    if (n <= 1 || dir[n - 1] != '\\' || IsLeadByteAt(dir, n - 1, cp)) return dir;
+    if (dir[n - 2] == ':' && !IsLeadByteAt(dir, n - 2, cp)) return dir;
     return dir.substr(0, n - 1);
 }

@@ -40,12 +40,12 @@ TPoint FitToWorkArea(TPoint pt, std::int32_t right, std::int32_t bottom, const T
 // "|" that is the second byte of a double-byte character), ending in two
 // NULs; an empty filter stays empty. An empty pattern list, which the record
 // cannot hold (it would end the list), becomes "*.*".
-std::string ConvertFilter(const CodePage& codePage, const std::string& filter);
+std::string ConvertFilter(const std::string& filter, const CodePage& cp);
 
 // The start folder as the dialog stores it: one trailing backslash dropped,
 // unless it follows a colon (a drive root), is the second byte of a
 // double-byte character, or is the whole text.
-std::string InitialDirValue(const CodePage& codePage, const std::string& dir);
+std::string InitialDirValue(const std::string& dir, const CodePage& cp);
 
 // Where a frame of the given size goes when centred over the rectangle
 // `over` (a window) and kept inside the work area: pulled in on the right and

@@ -68,16 +68,16 @@ TEST(ConvertFilter, SeparatorsBecomeNulsButNotSecondBytes) {
     const CodePage& cp = TestCodePage();
     using namespace std::string_literals;
     // The NUL appended to the last item and the text's own terminator: two NULs.
-    EXPECT_EQ(ConvertFilter(cp, "Text|*.txt|All|*.*"), "Text\0*.txt\0All\0*.*\0"s);
+    EXPECT_EQ(ConvertFilter("Text|*.txt|All|*.*", cp), "Text\0*.txt\0All\0*.*\0"s);
     // 0x83 0x7C is one character whose second byte has the value of "|".
-    EXPECT_EQ(ConvertFilter(cp, "A\x83\x7C|*.a"), "A\x83\x7C\0*.a\0"s);
+    EXPECT_EQ(ConvertFilter("A\x83\x7C|*.a", cp), "A\x83\x7C\0*.a\0"s);
     // An empty pattern list would end the list early: it is handed over as "*.*".
-    EXPECT_EQ(ConvertFilter(cp, "User()||HTML|*.htm"), "User()\0*.*\0HTML\0*.htm\0"s);
-    EXPECT_EQ(ConvertFilter(cp, "A|"), "A\0*.*\0"s);
-    EXPECT_EQ(ConvertFilter(cp, "A\x83\x7C|"), "A\x83\x7C\0*.*\0"s);
-    EXPECT_EQ(ConvertFilter(cp, ""), "");
+    EXPECT_EQ(ConvertFilter("User()||HTML|*.htm", cp), "User()\0*.*\0HTML\0*.htm\0"s);
+    EXPECT_EQ(ConvertFilter("A|", cp), "A\0*.*\0"s);
+    EXPECT_EQ(ConvertFilter("A\x83\x7C|", cp), "A\x83\x7C\0*.*\0"s);
+    EXPECT_EQ(ConvertFilter("", cp), "");
     // A lead byte at the very end takes no byte beyond the text.
-    EXPECT_EQ(ConvertFilter(cp, "A|\x83"), "A\0\x83\0"s);
+    EXPECT_EQ(ConvertFilter("A|\x83", cp), "A\0\x83\0"s);
 }
 
 TEST(InitialDirValue, DropsOneTrailingBackslashOfItsOwn) {
@@ -87,5 +87,5 @@ TEST(InitialDirValue, DropsOneTrailingBackslashOfItsOwn) {
         {"\\", "\\"}, {"x", "x"}, {"", ""}, {"C:\\\x95\x5C", "C:\\\x95\x5C"}, {"C:\\\x95\x5C\\", "C:\\\x95\x5C"},
         {"\\\\server\\share\\", "\\\\server\\share"}, {"a:\\", "a:\\"},
     };
-    for (const auto& [in, out] : cases) EXPECT_EQ(InitialDirValue(cp, in), out) << in;
+    for (const auto& [in, out] : cases) EXPECT_EQ(InitialDirValue(in, cp), out) << in;
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "support/core/SaveFilterCore.h"
+#include "support/core/SaveFilterRules.h"
 #include "tests/unit/TestCodePage.h"
 
 namespace {
@@ -95,9 +95,9 @@ TEST(IsLeadByteAt, WalksFromTheFirstByte) {
     const CodePage& cp = TestCodePage();
     const std::string text = "a\x95\x5C\x95\x95" "b";  // a, two double-byte characters, b
     const bool expected[] = {false, false, true, false, true, false, false, false};
-    for (std::size_t n = 0; n < 8; ++n) EXPECT_EQ(IsLeadByteAt(cp, text, n), expected[n]) << n;
-    EXPECT_TRUE(IsLeadByteAt(cp, "\x81", 1));
-    EXPECT_FALSE(IsLeadByteAt(cp, "", 1));
+    for (std::size_t n = 0; n < 8; ++n) EXPECT_EQ(IsLeadByteAt(text, n, cp), expected[n]) << n;
+    EXPECT_TRUE(IsLeadByteAt("\x81", 1, cp));
+    EXPECT_FALSE(IsLeadByteAt("", 1, cp));
 }
 
 TEST(CleanFileNameLine, ReplacesDropsAndKeepsPairs) {
@@ -111,7 +111,7 @@ TEST(CleanFileNameLine, ReplacesDropsAndKeepsPairs) {
         {"ab\x81", "ab\x81"},                          // a lead byte at the end goes alone
         {"\xB1\xDF\x80\x01", "\xB1\xDF\x80\x01"},      // half-width kana, 0x80, other control bytes
     };
-    for (const auto& [line, expected] : cases) EXPECT_EQ(CleanFileNameLine(cp, line), expected) << line;
+    for (const auto& [line, expected] : cases) EXPECT_EQ(CleanFileNameLine(line, cp), expected) << line;
 }
 
 TEST(MakeDefaultFileName, FirstUsableLine) {
@@ -136,20 +136,20 @@ TEST(MakeDefaultFileName, FirstUsableLine) {
         {"  ///  \r\nnext", "---"},                  // replaced bytes are not blanks
         {"\r\n\nx", "x"},
     };
-    for (const Case& c : cases) EXPECT_EQ(MakeDefaultFileName(cp, c.text), c.expected) << c.text;
+    for (const Case& c : cases) EXPECT_EQ(MakeDefaultFileName(c.text, cp), c.expected) << c.text;
 }
 
 TEST(MakeDefaultFileName, DoubleByteCharacterAcrossTheCutIsDroppedWhole) {
     const CodePage& cp = TestCodePage();
     const std::string kanji = "\x88\x9F";  // one double-byte character
     // 59 letters then a kanji: the kanji would take bytes 60 and 61.
-    EXPECT_EQ(MakeDefaultFileName(cp, std::string(59, 'a') + kanji + "z"), std::string(59, 'a'));
+    EXPECT_EQ(MakeDefaultFileName(std::string(59, 'a') + kanji + "z", cp), std::string(59, 'a'));
     // 58 letters then a kanji: it ends exactly at 60 and stays.
-    EXPECT_EQ(MakeDefaultFileName(cp, std::string(58, 'a') + kanji + "z"), std::string(58, 'a') + kanji);
+    EXPECT_EQ(MakeDefaultFileName(std::string(58, 'a') + kanji + "z", cp), std::string(58, 'a') + kanji);
     // Thirty kanji fill 60 bytes; the thirty-first is cut whole.
     std::string many;
     for (int i = 0; i < 31; ++i) many += kanji;
-    EXPECT_EQ(MakeDefaultFileName(cp, many), many.substr(0, 60));
+    EXPECT_EQ(MakeDefaultFileName(many, cp), many.substr(0, 60));
     // The cut counts cleaned bytes: dropped tabs do not count, replaced bytes do.
-    EXPECT_EQ(MakeDefaultFileName(cp, std::string(10, '\t') + std::string(65, '/')), std::string(60, '-'));
+    EXPECT_EQ(MakeDefaultFileName(std::string(10, '\t') + std::string(65, '/'), cp), std::string(60, '-'));
 }

@@ -14,7 +14,7 @@
 #include "host/HostLink.h"
 #include "support/SaveFilter.h"
 #include "support/Settings.h"
-#include "support/core/SaveFilterCore.h"
+#include "support/core/SaveFilterRules.h"
 #include "tests/robot/Robot.h"
 #include "tests/robot/SaveDialogRobot.h"
 

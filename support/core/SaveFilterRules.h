@@ -25,10 +25,10 @@ int FilterIndexForMode(std::uint8_t mode, const TAppIni& settings);
 
 // One line with the bytes a file name cannot hold replaced by "-" or dropped;
 // double-byte characters are copied whole.
-std::string CleanFileNameLine(const CodePage& codePage, std::string_view line);
+std::string CleanFileNameLine(std::string_view line, const CodePage& cp);
 
 // The first line of the text that still holds something once cleaned, cut to
 // 60 bytes and trimmed; empty when there is none.
-std::string MakeDefaultFileName(const CodePage& codePage, std::string_view text);
+std::string MakeDefaultFileName(std::string_view text, const CodePage& cp);
 
 inline constexpr std::size_t kDefaultFileNameLimit = 60;

@@ -1,4 +1,4 @@
-#include "support/core/SaveFilterCore.h"
+#include "support/core/SaveFilterRules.h"
 
 #include <iterator>
 
@@ -47,11 +47,11 @@ std::string_view Trimmed(std::string_view text) {
 
 // The first `limit` bytes, less a double-byte character that the cut would
 // split: a name never ends in half a character.
-std::string_view CutWhole(const CodePage& codePage, std::string_view text, std::size_t limit) {
+std::string_view CutWhole(const CodePage& cp, std::string_view text, std::size_t limit) {
     if (text.size() <= limit) return text;
     std::size_t end = 0;
     while (end < limit) {
-        const std::size_t width = codePage.IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        const std::size_t width = cp.IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
         if (end + width > limit) break;
         end += width;
     }
@@ -100,12 +100,12 @@ int FilterIndexForMode(std::uint8_t mode, const TAppIni& settings) {
     return static_cast<int>(std::distance(std::begin(kDocumentEntries), entry)) + 3;
 }
 
-std::string CleanFileNameLine(const CodePage& codePage, std::string_view line) {
+std::string CleanFileNameLine(std::string_view line, const CodePage& cp) {
     std::string result;
     result.reserve(line.size());
     for (std::size_t i = 0; i < line.size(); ++i) {
         const auto b = static_cast<unsigned char>(line[i]);
-        if (codePage.IsLeadByte(b)) {
+        if (cp.IsLeadByte(b)) {
             result += line.substr(i, 2);
             ++i;
         } else if (IsReplacedInFileName(b)) {
@@ -117,14 +117,14 @@ std::string CleanFileNameLine(const CodePage& codePage, std::string_view line) {
     return result;
 }
 
-std::string MakeDefaultFileName(const CodePage& codePage, std::string_view text) {
+std::string MakeDefaultFileName(std::string_view text, const CodePage& cp) {
     text = text.substr(0, text.find('\0'));
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) end = text.size();
-        const std::string cleaned = CleanFileNameLine(codePage, text.substr(start, end - start));
-        const std::string_view name = Trimmed(CutWhole(codePage, cleaned, kDefaultFileNameLimit));
+        const std::string cleaned = CleanFileNameLine(text.substr(start, end - start), cp);
+        const std::string_view name = Trimmed(CutWhole(cp, cleaned, kDefaultFileNameLimit));
         if (!name.empty()) return std::string(name);
         start = end;
         if (start < text.size() && text[start] == '\r') ++start;

@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "support/core/SettingsCore.h"
+#include "support/core/SettingsRules.h"
 #include "tests/unit/TestCodePage.h"
 
 namespace {
@@ -65,28 +65,28 @@ TEST(LookupEnvToken, GivesTheValueOrTheTokenItself) {
 
 TEST(ReplaceText, FirstOrEveryOccurrenceWithCaseIgnored) {
     const CodePage& cp = TestCodePage();
-    EXPECT_EQ(ReplaceText(cp, "a%temp%b%TEMP%", "%TEMP%", "X", false, true), "aXb%TEMP%");
-    EXPECT_EQ(ReplaceText(cp, "a%temp%b%TEMP%", "%TEMP%", "X", true, true), "aXbX");
-    EXPECT_EQ(ReplaceText(cp, "a%temp%b%TEMP%", "%TEMP%", "X", false, false), "a%temp%bX");
-    EXPECT_EQ(ReplaceText(cp, "abc", "", "X", true, true), "abc");
-    EXPECT_EQ(ReplaceText(cp, "", "a", "X", true, true), "");
-    EXPECT_EQ(ReplaceText(cp, "aaa", "a", "aa", true, false), "aaaaaa");
+    EXPECT_EQ(ReplaceText("a%temp%b%TEMP%", "%TEMP%", "X", false, true, cp), "aXb%TEMP%");
+    EXPECT_EQ(ReplaceText("a%temp%b%TEMP%", "%TEMP%", "X", true, true, cp), "aXbX");
+    EXPECT_EQ(ReplaceText("a%temp%b%TEMP%", "%TEMP%", "X", false, false, cp), "a%temp%bX");
+    EXPECT_EQ(ReplaceText("abc", "", "X", true, true, cp), "abc");
+    EXPECT_EQ(ReplaceText("", "a", "X", true, true, cp), "");
+    EXPECT_EQ(ReplaceText("aaa", "a", "aa", true, false, cp), "aaaaaa");
     // The replacement keeps its own case; the rest of the text keeps its case.
-    EXPECT_EQ(ReplaceText(cp, "Dir %Home%\\x", "%HOME%", "c:\\Users", false, true), "Dir c:\\Users\\x");
+    EXPECT_EQ(ReplaceText("Dir %Home%\\x", "%HOME%", "c:\\Users", false, true, cp), "Dir c:\\Users\\x");
 }
 
 TEST(ReplaceText, NeverMatchesFromASecondByte) {
     const CodePage& cp = TestCodePage();
     // 0x83 0x41 is one character whose second byte has the value of "A":
     // the pattern "A" must not match there, only the later single-byte "A".
-    EXPECT_EQ(ReplaceText(cp, "\x83\x41" "A", "A", "#", false, false), "\x83\x41#");
-    EXPECT_EQ(ReplaceText(cp, "\x83\x41", "A", "#", true, true), "\x83\x41");
+    EXPECT_EQ(ReplaceText("\x83\x41" "A", "A", "#", false, false, cp), "\x83\x41#");
+    EXPECT_EQ(ReplaceText("\x83\x41", "A", "#", true, true, cp), "\x83\x41");
     // 0x95 0x5C: a backslash-valued second byte followed by a real one.
-    EXPECT_EQ(ReplaceText(cp, "\x95\x5C\\", "\\", "/", true, false), "\x95\x5C/");
+    EXPECT_EQ(ReplaceText("\x95\x5C\\", "\\", "/", true, false, cp), "\x95\x5C/");
     // A text ending in half a character is still searched upper-cased.
-    EXPECT_EQ(ReplaceText(cp, "%temp%\x88", "%TEMP%", "X", false, true), "X\x88");
+    EXPECT_EQ(ReplaceText("%temp%\x88", "%TEMP%", "X", false, true, cp), "X\x88");
     // A whole double-byte character matches.
-    EXPECT_EQ(ReplaceText(cp, "x\x83\x41y", "\x83\x41", "-", true, false), "x-y");
+    EXPECT_EQ(ReplaceText("x\x83\x41y", "\x83\x41", "-", true, false, cp), "x-y");
 }
 
 TEST(ExpandDefDir, ReplacesOnlyTheFirstTokenWhenNoDirectoryExists) {

@@ -34,10 +34,10 @@ std::string LookupEnvToken(const std::string& token, const Environment& environm
 // Replaces the first (or every) occurrence of pattern. With ignoreCase the
 // search runs on upper-cased copies; a match never begins on the second byte
 // of a double-byte character and is confirmed by the code page's comparison.
-std::string ReplaceText(const CodePage& codePage, const std::string& text, const std::string& pattern,
-                        const std::string& replacement, bool allOccurrences, bool ignoreCase);
+std::string ReplaceText(const std::string& text, const std::string& pattern,
+                        const std::string& replacement, bool allOccurrences, bool ignoreCase, const CodePage& cp);
 
 // The start folder for the Save dialog: an existing directory as it is,
 // otherwise its first token replaced by the variable's value (case ignored).
 // A first token "%%" or a text without a token stays unchanged.
-std::string ExpandDefDir(const std::string& dir, const Environment& environment, const CodePage& codePage);
+std::string ExpandDefDir(const std::string& dir, const Environment& environment, const CodePage& cp);

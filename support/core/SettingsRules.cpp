@@ -1,4 +1,4 @@
-#include "support/core/SettingsCore.h"
+#include "support/core/SettingsRules.h"
 
 namespace {
 
@@ -44,13 +44,13 @@ bool ConvertDecimal(std::string_view text, std::int32_t& value) {
 }
 
 // 0-based offset of the first match starting on a character boundary, or npos.
-std::size_t FindOnCharacterBoundary(const CodePage& codePage, std::string_view text, std::string_view pattern) {
+std::size_t FindOnCharacterBoundary(const CodePage& cp, std::string_view text, std::string_view pattern) {
     if (pattern.empty() || pattern.size() > text.size()) return std::string_view::npos;
     for (std::size_t i = 0; i + pattern.size() <= text.size();) {
-        if (text.compare(i, pattern.size(), pattern) == 0 && codePage.Equal(text.substr(i, pattern.size()), pattern)) {
+        if (text.compare(i, pattern.size(), pattern) == 0 && cp.Equal(text.substr(i, pattern.size()), pattern)) {
             return i;
         }
-        i += codePage.IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+        i += cp.IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
     }
     return std::string_view::npos;
 }
@@ -83,15 +83,15 @@ std::string LookupEnvToken(const std::string& token, const Environment& environm
     return value.empty() ? token : value;
 }
 
-std::string ReplaceText(const CodePage& codePage, const std::string& text, const std::string& pattern,
-                        const std::string& replacement, bool allOccurrences, bool ignoreCase) {
-    const std::string searchText = ignoreCase ? codePage.Uppered(text) : text;
-    const std::string searchPattern = ignoreCase ? codePage.Uppered(pattern) : pattern;
+std::string ReplaceText(const std::string& text, const std::string& pattern,
+                        const std::string& replacement, bool allOccurrences, bool ignoreCase, const CodePage& cp) {
+    const std::string searchText = ignoreCase ? cp.Uppered(text) : text;
+    const std::string searchPattern = ignoreCase ? cp.Uppered(pattern) : pattern;
     std::string_view search = searchText;
     std::string_view remaining = text;
     std::string result;
     while (!search.empty()) {
-        const std::size_t pos = FindOnCharacterBoundary(codePage, search, searchPattern);
+        const std::size_t pos = FindOnCharacterBoundary(cp, search, searchPattern);
         if (pos == std::string_view::npos) break;
         result.append(remaining.substr(0, pos));
         result += replacement;
@@ -103,9 +103,9 @@ std::string ReplaceText(const CodePage& codePage, const std::string& text, const
     return result;
 }
 
-std::string ExpandDefDir(const std::string& dir, const Environment& environment, const CodePage& codePage) {
+std::string ExpandDefDir(const std::string& dir, const Environment& environment, const CodePage& cp) {
     if (environment.IsExistingDir(dir)) return dir;
     const std::string token = FindEnvToken(dir);
     if (token.empty() || token == "%%") return dir;
-    return ReplaceText(codePage, dir, token, LookupEnvToken(token, environment), false, true);
+    return ReplaceText(dir, token, LookupEnvToken(token, environment), false, true, cp);
 }
