@@ -1,5 +1,7 @@
 #include "app/ExternalToolJob.h"
 
+#include <optional>
+
 #include "app/HostLock.h"
 #include "app/Messages.h"
 #include "app/RunResult.h"
@@ -49,9 +51,12 @@ void RunExternalToolJob(HINSTANCE instance, const RunRequest& request, std::stri
     // temporary file goes unless it holds a result that was kept.
     HostLock lock(HostWindow, HostOwnerWindow);
     EndPhase("temporary file and lock");
-    RunningWindow running(instance, request.program, lock);
+    std::optional<RunningWindow> running(std::in_place, instance, request.program, lock);
     const Transport transport = request.modes.pipe ? RunThroughPipe : RunThroughFile;
-    ProgramRun run = transport(request, input, running);
+    ProgramRun run = transport(request, input, *running);
+    // The running window goes with the program: what follows may take a
+    // while (a large result), and nothing would serve the window then.
+    running.reset();
     initialModifiedTime = run.initialModifiedTime;
     // A failed launch is reported while the titles still say that the host
     // is locked; after a refusal or an abort nothing more is said.

@@ -1,6 +1,7 @@
 #include "app/HostLock.h"
 
 #include "app/LockWatcher.h"
+#include "app/Messages.h"
 #include "host/HostLink.h"
 
 namespace {
@@ -13,6 +14,7 @@ HostLock* gActiveLock = nullptr;
 
 HostLock::HostLock(HWND mainWindow, HWND ownerWindow) : state_(LockHost(mainWindow, ownerWindow)) {
     gActiveLock = this;
+    SetBeforeShowing(WatchActiveLock);
 }
 
 HostLock::~HostLock() {
@@ -32,6 +34,7 @@ void HostLock::Undo(unsigned parts) {
     if ((parts & kLockTitles) != 0 && watcher_) watcher_->TitlesRestored();
     if ((parts & kLockWindows) != 0) {
         gActiveLock = nullptr;
+        SetBeforeShowing(nullptr);
         // The run is over for the watcher only once the host is back.
         watcher_.reset();
     }
@@ -43,6 +46,10 @@ void HostLock::StartWatcher() {
     if (!watcher->Started()) return;
     if ((undone_ & kLockTitles) != 0) watcher->TitlesRestored();
     watcher_ = std::move(watcher);
+}
+
+void HostLock::WatchActiveLock() {
+    if (gActiveLock != nullptr) gActiveLock->StartWatcher();
 }
 
 void HostLock::RestoreAfterCrash() {

@@ -29,6 +29,10 @@ public:
     // be started.
     void StartWatcher();
 
+    // Starts the watcher of the lock in force, if any: nothing may be shown
+    // while the host is locked without one.
+    static void WatchActiveLock();
+
     // For the unhandled-exception filter: undoes the lock that is in force,
     // if any. Allocates nothing.
     static void RestoreAfterCrash();

@@ -43,11 +43,11 @@ KernelHandle InheritableSelf() {
     return KernelHandle(self);
 }
 
-// Starts the watcher with its four handles (inherited) on its command line;
-// its process, or nothing.
-KernelHandle StartWatcherProcess(const std::string& programPath, const std::vector<HANDLE>& handles) {
-    std::string commandLine = "\"" + programPath + "\" " + kLockWatcherSwitch;
-    for (HANDLE handle : handles) commandLine += " " + HandleText(handle);
+// Starts a copy of the tool with the switch and the four handles (inherited)
+// on its command line; its process, or nothing.
+KernelHandle StartCopy(const std::string& programPath, const char* watcherSwitch, const std::vector<std::string>& handles) {
+    std::string commandLine = "\"" + programPath + "\" " + watcherSwitch;
+    for (const std::string& handle : handles) commandLine += " " + handle;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     // No busy cursor for a program that shows nothing.
@@ -103,15 +103,19 @@ LockWatcher::LockWatcher(const LockState& state) {
     const KernelHandle ready = Inheritable(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     const KernelHandle toolProcess = InheritableSelf();
     if (!over || !ready || !toolProcess) return;
-    const KernelHandle watcher =
-        StartWatcherProcess(programPath, {toolProcess.Get(), over.Get(), section_.Get(), ready.Get()});
-    if (!watcher) return;
+    const KernelHandle starter =
+        StartCopy(programPath, kLockWatcherStarterSwitch,
+                  {HandleText(toolProcess.Get()), HandleText(over.Get()), HandleText(section_.Get()), HandleText(ready.Get())});
+    if (!starter) return;
     // Until the watcher holds its handles, the tool's end would go unseen
     // (under Wine a process whose starter ends before it has started does
     // not start at all). Meanwhile messages sent to this thread are served
     // (a program that broadcasts one waits for them); posted ones wait. A
-    // watcher that ended without starting its watch watches nothing.
-    if (WaitServingSentMessages({ready.Get(), watcher.Get()}, kWatcherStartMs) == 1) return;
+    // starter that ended without its watcher watching leaves none.
+    if (WaitServingSentMessages({ready.Get(), starter.Get()}, kWatcherStartMs) == 1 &&
+        WaitForSingleObject(ready.Get(), 0) != WAIT_OBJECT_0) {
+        return;
+    }
     over_ = std::move(over);
 }
 
@@ -124,11 +128,28 @@ void LockWatcher::TitlesRestored() {
 }
 
 bool IsLockWatcherCommand(const std::vector<std::string>& pieces) {
-    return pieces.size() == 6 && pieces[1] == kLockWatcherSwitch;
+    return pieces.size() == 6 && (pieces[1] == kLockWatcherSwitch || pieces[1] == kLockWatcherStarterSwitch);
 }
+
+namespace {
+
+// The starter's work: the watcher, started with the same handles (inherited
+// again, so their values stay), watches before the starter ends.
+int StartWatcher(const std::vector<std::string>& pieces) {
+    const KernelHandle ready(HandleFrom(pieces[5]));
+    const std::string programPath = OwnProgramPath();
+    if (programPath.empty()) return 1;
+    const KernelHandle watcher = StartCopy(programPath, kLockWatcherSwitch, {pieces.begin() + 2, pieces.end()});
+    if (!watcher) return 1;
+    const HANDLE waited[] = {ready.Get(), watcher.Get()};
+    return WaitForMultipleObjects(2, waited, FALSE, kWatcherStartMs) == WAIT_OBJECT_0 ? 0 : 1;
+}
+
+}  // namespace
 
 int RunLockWatcher(const std::vector<std::string>& pieces) {
     if (!IsLockWatcherCommand(pieces)) return 1;
+    if (pieces[1] == kLockWatcherStarterSwitch) return StartWatcher(pieces);
     const KernelHandle toolProcess(HandleFrom(pieces[2]));
     const KernelHandle over(HandleFrom(pieces[3]));
     const KernelHandle section(HandleFrom(pieces[4]));

@@ -34,12 +34,19 @@ private:
     MappedView view_;
 };
 
-// The switch that starts a copy of the tool as a watcher. Only the tool
-// itself starts it: first on the command line, then the four handles.
+// The switches that start a copy of the tool as a watcher, and as the
+// short-lived copy that starts the watcher: the watcher is no descendant of
+// the tool's, so that ending the tool's process tree (as Task Manager offers)
+// leaves it running. Only the tool itself starts them: the switch first on
+// the command line, then the four handles.
 inline constexpr char kLockWatcherSwitch[] = "/pelmarind-lock-watcher";
-// Whether the command line (split into pieces) is a watcher's.
+inline constexpr char kLockWatcherStarterSwitch[] = "/pelmarind-lock-watcher-starter";
+// Whether the command line (split into pieces) is a watcher's or its
+// starter's.
 bool IsLockWatcherCommand(const std::vector<std::string>& pieces);
 // The watcher process's whole work: waits until the run is over or the
 // tool's process has ended, and in the second case undoes what the tool left
 // locked. Shows nothing. Returns the process's exit code.
+// The starter starts the watcher with the handles it inherited, waits until
+// it watches, and ends.
 int RunLockWatcher(const std::vector<std::string>& pieces);

@@ -8,6 +8,12 @@
 // by none once that window is gone (a box with an owner that no longer exists
 // would not show at all).
 HWND HostOwnerForMessages();
+// Called before a box is shown: a lock of the host that is in force gets
+// its watcher first (the tool may be ended or crash while the box waits for
+// the user). Set by the lock while it is in force; none otherwise.
+using BeforeShowing = void (*)();
+void SetBeforeShowing(BeforeShowing hook);
+
 // The tool's own warnings: the exclamation icon.
 void ShowWarning(const std::string& text);
 // The default error display, for errors that ended a job: the error icon.

@@ -1,12 +1,20 @@
 #include "app/Transports.h"
 
 #include "app/Messages.h"
+#include "base/NativeSystemFolder.h"
 #include "host/core/TextSize.h"
 #include "support/FileHelpers.h"
 #include "support/PhaseLog.h"
 #include "support/core/Texts.h"
 
 namespace {
+
+// The program's short path, found where it is started: in the system's own
+// system folder (a 64-bit one included).
+std::string ProgramPath(const RunRequest& request) {
+    const NativeSystemFolder nativeSystemFolder;
+    return GetShortPath(request.program);
+}
 
 RunEnd EndOf(RunOutcome outcome) {
     switch (outcome) {
@@ -39,7 +47,7 @@ ProgramRun RunThroughFile(const RunRequest& request, ProgramInput& input, RunObs
         return run;
     }
     run.handedOn = HandedOnFileName(file);
-    run.end = EndOf(RunAndWait(GetShortPath(request.program), request.passedOnList + " " + run.handedOn, request.hide,
+    run.end = EndOf(RunAndWait(ProgramPath(request), request.passedOnList + " " + run.handedOn, request.hide,
                                &observer));
     if (run.end != RunEnd::Ended) return run;
     EndPhase("process start and wait");
@@ -50,7 +58,7 @@ ProgramRun RunThroughFile(const RunRequest& request, ProgramInput& input, RunObs
 
 ProgramRun RunThroughPipe(const RunRequest& request, ProgramInput& input, RunObserver& observer) {
     ProgramRun run;
-    run.filter = RunFilter(GetShortPath(request.program), request.passedOnList, request.hide, *input.bytes,
+    run.filter = RunFilter(ProgramPath(request), request.passedOnList, request.hide, *input.bytes,
                            static_cast<std::size_t>(kMaxTextBytes), &observer);
     run.end = EndOf(run.filter.Outcome);
     if (run.filter.Outcome == RunOutcome::NoPipes) ShowWarning(kPipesFailed);

@@ -18,6 +18,24 @@ LONG WINAPI UndoLockOnCrash(EXCEPTION_POINTERS*) {
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// An exception raised in a window procedure (the job runs in one) must reach
+// the crash filter: 64-bit Windows 7 silently swallows such exceptions of a
+// 32-bit program, which then runs on invisibly with the host locked, while
+// its watcher sees a live tool. The policy functions exist on those systems
+// only: looked up, not imported.
+void LetCrashesReachTheFilter() {
+    using GetPolicy = BOOL(WINAPI*)(LPDWORD);
+    using SetPolicy = BOOL(WINAPI*)(DWORD);
+    constexpr DWORD kCallbackFilterEnabled = 0x1;  // PROCESS_CALLBACK_FILTER_ENABLED
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto get = reinterpret_cast<GetPolicy>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "GetProcessUserModeExceptionPolicy")));
+    const auto set = reinterpret_cast<SetPolicy>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetProcessUserModeExceptionPolicy")));
+    DWORD flags = 0;
+    if (get != nullptr && set != nullptr && get(&flags)) set(flags & ~kCallbackFilterEnabled);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -26,6 +44,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (IsLockWatcherCommand(pieces)) return RunLockWatcher(pieces);
 
     SetUnhandledExceptionFilter(UndoLockOnCrash);
+    LetCrashesReachTheFilter();
     StartPhaseLog();
     // The host is captured before the tool creates or shows any window: the
     // window in front is still the one that started the tool.

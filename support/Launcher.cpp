@@ -4,7 +4,9 @@
 
 #include "base/CodePageWin32.h"
 #include "base/Handles.h"
+#include "base/NativeSystemFolder.h"
 #include "support/Pipes.h"
+#include "support/ProcessTree.h"
 #include "support/core/InterpreterCommand.h"
 
 namespace {
@@ -18,6 +20,10 @@ static_assert(kStartupInfoSize == 68, "the 32-bit program's startup record");
 
 // How long an abort waits for the program and what it started to be gone.
 constexpr DWORD kAbortWaitMs = 10000;
+// How long a filter's outputs may stay open once the program itself has
+// ended: a process it started may have inherited them and hold them long
+// after (or for good).
+constexpr DWORD kOutputGraceMs = 2000;
 constexpr UINT kAbortExitCode = 1;
 
 STARTUPINFOA ChildStartupInfo(bool hidden) {
@@ -54,9 +60,11 @@ DWORD ActiveProcesses(HANDLE job) {
     return info.ActiveProcesses;
 }
 
-// Ends the program and every process of its job, and waits until they are gone.
+// Ends the program and every process of its job, and waits until they are
+// gone. Without a job, the processes it started are found by their parent
+// ids.
 void EndProgram(HANDLE process, HANDLE job) {
-    if (job == nullptr || !TerminateJobObject(job, kAbortExitCode)) TerminateProcess(process, kAbortExitCode);
+    if (job == nullptr || !TerminateJobObject(job, kAbortExitCode)) EndProcessTree(process, kAbortExitCode);
     const DWORD started = GetTickCount();
     WaitForSingleObject(process, kAbortWaitMs);
     if (job == nullptr) return;
@@ -74,10 +82,19 @@ struct StartedProgram {
 
 StartedProgram StartInJob(std::string commandLine, STARTUPINFOA& startup, bool inheritHandles, DWORD flags) {
     PROCESS_INFORMATION created{};
-    // Suspended until it is in its job, so that nothing it starts escapes it.
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, inheritHandles ? TRUE : FALSE,
-                        flags | CREATE_SUSPENDED, nullptr, nullptr, &startup, &created)) {
-        return {};
+    // Found and started in the system's own system folder (a 64-bit one
+    // included).
+    const NativeSystemFolder nativeSystemFolder;
+    // Suspended until it is in its job, so that nothing it starts escapes it;
+    // out of the job the tool may run in (the editor's, which systems before
+    // Windows 8 cannot nest a job in), where that job lets it go.
+    const auto start = [&](DWORD extraFlags) {
+        return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, inheritHandles ? TRUE : FALSE,
+                              flags | CREATE_SUSPENDED | extraFlags, nullptr, nullptr, &startup, &created) != FALSE;
+    };
+    if (!start(CREATE_BREAKAWAY_FROM_JOB)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED || !start(0)) return {};
     }
     StartedProgram started{KernelHandle(created.hProcess), {}};
     const KernelHandle thread(created.hThread);
@@ -124,9 +141,15 @@ FilterResult RunFilter(const std::string& program, const std::string& arguments,
         return result;
     }
     ProgramWait wait(started.process.Get(), observer);
-    if (!wait.Run(pipes.Threads())) {
+    if (!wait.Run(pipes.Threads(), kOutputGraceMs)) {
         EndProgram(started.process.Get(), started.job.Get());
         result.Outcome = RunOutcome::Aborted;
+        return result;
+    }
+    // What was written by the end of the grace is the output; a process
+    // still holding the pipes is left running.
+    if (!pipes.Stop()) {
+        result.Outcome = RunOutcome::NoPipes;
         return result;
     }
     result.Outcome = RunOutcome::Ended;

@@ -12,8 +12,8 @@ namespace {
 constexpr DWORD kPipeChunk = 1 << 20;
 // How much of the program's standard error is kept for the message.
 constexpr std::size_t kErrorHeadBytes = 4096;
-// How long a thread is waited for before its blocked transfer is cancelled.
-constexpr DWORD kThreadWaitMs = 10000;
+// How long a thread whose transfer was cancelled may take to end.
+constexpr DWORD kCancelledEndMs = 500;
 
 // One pipe: the tool's end, and the end the program inherits.
 struct PipePair {
@@ -98,29 +98,27 @@ struct PipeReader {
     }
 };
 
-// A thread that is waited for before its owner goes. One stuck in a pipe
-// that another process still holds open is cancelled after the wait.
+// A thread that serves one pipe. It ends when its pipe does; one blocked in
+// a pipe that another process still holds open is ended by cancelling its
+// transfer.
 class IoThread {
 public:
     IoThread() = default;
     IoThread(const IoThread&) = delete;
     IoThread& operator=(const IoThread&) = delete;
-    ~IoThread() {
-        if (!thread_) return;
-        if (WaitForSingleObject(thread_.Get(), kThreadWaitMs) == WAIT_TIMEOUT) {
-            using CancelFunction = BOOL(WINAPI*)(HANDLE);
-            // (Not on every system the tool runs on: looked up, not imported.)
-            const auto cancel = reinterpret_cast<CancelFunction>(reinterpret_cast<void (*)()>(
-                GetProcAddress(GetModuleHandleA("kernel32.dll"), "CancelSynchronousIo")));
-            if (cancel != nullptr) cancel(thread_.Get());
-            WaitForSingleObject(thread_.Get(), INFINITE);
-        }
-    }
     bool Start(LPTHREAD_START_ROUTINE routine, void* context) {
         thread_.Reset(CreateThread(nullptr, 0, routine, context, 0, nullptr));
         return static_cast<bool>(thread_);
     }
     HANDLE Handle() const { return thread_.Get(); }
+    bool Ended(DWORD waitMs) const { return !thread_ || WaitForSingleObject(thread_.Get(), waitMs) != WAIT_TIMEOUT; }
+    void Cancel() const {
+        using CancelFunction = BOOL(WINAPI*)(HANDLE);
+        // (Not on every system the tool runs on: looked up, not imported.)
+        static const auto cancel = reinterpret_cast<CancelFunction>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleA("kernel32.dll"), "CancelSynchronousIo")));
+        if (thread_ && cancel != nullptr) cancel(thread_.Get());
+    }
 
 private:
     KernelHandle thread_;
@@ -139,7 +137,22 @@ struct FilterPipes::State {
 
 FilterPipes::FilterPipes() : state_(std::make_unique<State>()) {}
 
-FilterPipes::~FilterPipes() = default;
+FilterPipes::~FilterPipes() {
+    // A thread that could not be ended still uses the state: it is left to
+    // the end of the process, which comes soon after a run.
+    if (!Stop()) static_cast<void>(state_.release());
+}
+
+bool FilterPipes::Stop() {
+    IoThread* threads[] = {&state_->writing, &state_->reading, &state_->readingErrors};
+    bool ended = true;
+    for (IoThread* thread : threads) {
+        if (thread->Ended(0)) continue;
+        thread->Cancel();
+        ended = thread->Ended(kCancelledEndMs) && ended;
+    }
+    return ended;
+}
 
 bool FilterPipes::Made() const { return state_->input.ours && state_->output.ours && state_->errors.ours; }
 

@@ -15,8 +15,7 @@ class FilterPipes {
 public:
     // Makes the pipes; Made() tells whether all three exist.
     FilterPipes();
-    // Waits for the threads (bounded, then their blocked reads or writes
-    // are cancelled).
+    // Stops the threads that still run.
     ~FilterPipes();
     FilterPipes(const FilterPipes&) = delete;
     FilterPipes& operator=(const FilterPipes&) = delete;
@@ -35,6 +34,12 @@ public:
     bool Start(const std::string& input, std::size_t outputLimit, std::size_t expectedOutput);
     // The threads, for the wait: each ends when its pipe does.
     std::vector<HANDLE> Threads() const;
+
+    // Ends the threads that still run: their blocked transfers (another
+    // process holds the pipe open and neither reads nor writes) are
+    // cancelled; what they read until then is kept. False when a thread did
+    // not end even then: its output cannot be had.
+    bool Stop();
 
     // After the threads ended: the output up to the limit, whether more came
     // (or more than memory held), and the first bytes of standard error.

@@ -21,7 +21,8 @@ ProgramWait::~ProgramWait() {
     if (quitCode_) PostQuitMessage(static_cast<int>(*quitCode_));
 }
 
-bool ProgramWait::Run(std::vector<HANDLE> alsoWaitFor) {
+bool ProgramWait::Run(std::vector<HANDLE> alsoWaitFor, DWORD graceMs) {
+    graceMs_ = graceMs;
     // Readiness: ends at once for a child without a message queue (a console
     // program); its outcome does not matter. Once the observer is told, the
     // wait for the end covers the rest of it.
@@ -34,17 +35,20 @@ bool ProgramWait::Run(std::vector<HANDLE> alsoWaitFor) {
             break;
         }
     }
-    // The end: the thread sleeps until the process ends, a message comes or
-    // the observer is due.
+    // The end: the thread sleeps until the process ends, a message comes,
+    // the observer is due or the grace after the end is over.
     std::vector<HANDLE> pending{process_};
     pending.insert(pending.end(), alsoWaitFor.begin(), alsoWaitFor.end());
     while (!pending.empty()) {
-        const WaitWake woken = WaitForHandlesOrMessages(pending, UntilDue(), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const WaitWake woken = WaitForHandlesOrMessages(pending, std::min(UntilDue(), UntilGraceOver()), QS_ALLINPUT,
+                                                        MWMO_INPUTAVAILABLE);
         switch (woken.kind) {
         case WaitWake::TimedOut:
-            TellStillRunning();
+            if (UntilDue() == 0) TellStillRunning();
+            if (UntilGraceOver() == 0) return true;
             break;
         case WaitWake::Handle:
+            if (pending[woken.index] == process_) endedAt_ = GetTickCount();
             pending.erase(pending.begin() + woken.index);
             break;
         case WaitWake::Message:
@@ -63,6 +67,14 @@ DWORD ProgramWait::UntilDue() const {
     const DWORD elapsed = GetTickCount() - started_;
     const DWORD delay = observer_->StillRunningDelayMs();
     return elapsed >= delay ? 0 : delay - elapsed;
+}
+
+// Milliseconds until the grace after the program's end is over; INFINITE
+// while it runs, or without a grace.
+DWORD ProgramWait::UntilGraceOver() const {
+    if (!endedAt_ || graceMs_ == INFINITE) return INFINITE;
+    const DWORD elapsed = GetTickCount() - *endedAt_;
+    return elapsed >= graceMs_ ? 0 : graceMs_ - elapsed;
 }
 
 void ProgramWait::TellStillRunning() {

@@ -35,11 +35,13 @@ public:
     ProgramWait& operator=(const ProgramWait&) = delete;
 
     // True when the program ended and every other handle given is signalled
-    // (or a wait failed), false on an abort.
-    bool Run(std::vector<HANDLE> alsoWaitFor = {});
+    // (or a wait failed), or `graceMs` passed since the program ended; false
+    // on an abort.
+    bool Run(std::vector<HANDLE> alsoWaitFor = {}, DWORD graceMs = INFINITE);
 
 private:
     DWORD UntilDue() const;
+    DWORD UntilGraceOver() const;
     void TellStillRunning();
     bool DispatchPending();
 
@@ -47,5 +49,7 @@ private:
     RunObserver* observer_;
     DWORD started_;
     bool told_ = false;
+    std::optional<DWORD> endedAt_;
+    DWORD graceMs_ = INFINITE;
     std::optional<WPARAM> quitCode_;
 };

@@ -1,10 +1,14 @@
 // The external tool run from end to end: the stand-in editor starts the tool
 // the way its Tools menu would, the probe child stands in for the external
 // program.
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <regex>
 
 #include "app/RunningWindowIds.h"
@@ -12,11 +16,13 @@
 #include "base/CodePageWin32.h"
 #include "support/FileHelpers.h"
 #include "support/core/PathText.h"
+#include "support/core/ProcessTree.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
 #include "tests/robot/HexText.h"
 #include "tests/robot/Probe.h"
 #include "tests/robot/Robot.h"
+#include "tests/robot/SaveDialogRobot.h"
 
 namespace {
 
@@ -529,7 +535,8 @@ TEST_F(ExternalToolRun, ARunningWindowShowsOnlyALongRun) {
     } else {
         std::printf("(no quick run where the time scale is %lu)\n", static_cast<unsigned long>(Scaled(1)));
     }
-    StandinHost host({"--text=abc"}, Tool(AppIsProbe() + " --window --sleep=" + std::to_string(Scaled(4000))));
+    StandinHost host({"--text=abc"}, Tool(AppIsProbe() + " --window --write-hex=" + HexText("done") +
+                                          " --sleep=" + std::to_string(Scaled(4000))));
     ASSERT_TRUE(host.Ready());
     const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
     const HWND window = WaitForRunningWindow(tool, 10000);
@@ -549,6 +556,11 @@ TEST_F(ExternalToolRun, ARunningWindowShowsOnlyALongRun) {
     EXPECT_GT(ShownSeconds(window, ProbePath()), first);
     ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
     ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+    // The window went with the program, before the result was put back.
+    const auto sets = SetTexts(host);
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(sets[0].at("owned_windows"), "0");
+    EXPECT_EQ(host.FinalText(), "done");
 }
 
 // 中止, Esc and the close box end the program and what it started, and put
@@ -601,31 +613,66 @@ TEST_F(ExternalToolRun, AbortEndsTheProgramAndWhatItStartedAndLeavesTheTextAlone
     }
 }
 
-// The tool ended from outside (Task Manager) or crashed while the editor is
-// locked: the editor comes back by itself, the program goes on, and its
-// file is kept.
+// The tool ended from outside (Task Manager, its whole process tree too) or
+// crashed while the editor is locked, or while a window of the tool's is up
+// over it (the running window, a message during the lock, the Save dialog):
+// the editor comes back by itself within two seconds. A program that only the
+// tool was ended over goes on, and its file is kept.
 TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
+    const auto terminate = [](HANDLE tool) { TerminateProcess(tool, 1); };
+    const auto crash = [](HANDLE tool) {
+        // A thread of the tool's that starts at an address where nothing is mapped.
+        const KernelHandle thread(
+            CreateRemoteThread(tool, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10), nullptr, 0, nullptr));
+        EXPECT_TRUE(thread);
+    };
+    // As Task Manager's "end process tree": the tool and every process whose
+    // parent is the tool or one of them.
+    const auto endTree = [](HANDLE tool) {
+        std::vector<ProcessEntry> processes;
+        const FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
+            processes.push_back({entry.th32ProcessID, entry.th32ParentProcessID, 0});
+        }
+        for (const std::uint32_t id : DescendantsOf(GetProcessId(tool), processes)) {
+            const KernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+            TerminateProcess(process.Get(), 1);
+        }
+        TerminateProcess(tool, 1);
+    };
+    enum class Up { RunningWindow, Message, SaveDialog };
     struct Case {
         const char* what;
-        void (*end)(HANDLE tool);
+        std::string arguments;
+        Up up;
+        std::function<void(HANDLE)> end;
+        bool programGoesOn;
     };
+    const std::string longRun = AppIsProbe() + " --write-hex=" + HexText("x") + " --sleep=30000";
     const Case cases[] = {
-        {"ended", [](HANDLE tool) { TerminateProcess(tool, 1); }},
-        {"crashed",
-         [](HANDLE tool) {
-             // A thread of the tool's that starts at an address where nothing is mapped.
-             const KernelHandle thread(CreateRemoteThread(tool, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10),
-                                                          nullptr, 0, nullptr));
-             EXPECT_TRUE(thread);
-         }},
+        {"ended", longRun, Up::RunningWindow, terminate, true},
+        {"crashed", longRun, Up::RunningWindow, crash, true},
+        {"tree ended", longRun, Up::RunningWindow, endTree, false},
+        {"tree ended at a message", "\"/app=" + work.File("missing.exe") + "\"", Up::Message, endTree, false},
+        {"tree ended at the Save dialog", "/save", Up::SaveDialog, endTree, false},
     };
     for (const Case& c : cases) {
         DeleteFileA(record.c_str());
-        StandinHost host({"--text=hello", "--stay"}, Tool(AppIsProbe() + " --write-hex=" + HexText("x") + " --sleep=30000"));
+        StandinHost host({"--text=hello", "--stay"}, Tool(c.arguments));
         ASSERT_TRUE(host.Ready()) << c.what;
         const DWORD toolPid = host.WaitForStartedPid(kRunTimeoutMs);
-        ASSERT_NE(WaitForRunningWindow(toolPid, 10000), nullptr) << c.what;
-        const KernelHandle program = OpenProcessById(ProbeRecord().at("pid"));
+        KernelHandle program;
+        if (c.up == Up::RunningWindow) {
+            ASSERT_NE(WaitForRunningWindow(toolPid, 10000), nullptr) << c.what;
+            program = OpenProcessById(ProbeRecord().at("pid"));
+        } else if (c.up == Up::Message) {
+            ASSERT_TRUE(WaitForMessageBox(toolPid, 10000)) << c.what;
+        } else {
+            ASSERT_NE(WaitForSaveDialog(toolPid, 10000), nullptr) << c.what;
+            EXPECT_FALSE(IsWindowEnabled(host.Owner())) << c.what;
+        }
         const KernelHandle tool(OpenProcess(PROCESS_ALL_ACCESS, FALSE, toolPid));
         ASSERT_TRUE(tool) << c.what;
         c.end(tool.Get());
@@ -637,11 +684,15 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
         };
         while (!restored() && GetTickCount() - started < Scaled(2000)) Sleep(20);
         EXPECT_TRUE(restored()) << c.what;
-        EXPECT_FALSE(Ended(program, 0)) << c.what << ": the program goes on";
-        EXPECT_NE(TempFolderContents(), "") << c.what;
         EXPECT_TRUE(SetTexts(host).empty()) << c.what;
-        TerminateProcess(program.Get(), 0);
-        Ended(program, 5000);
+        if (c.programGoesOn) {
+            EXPECT_FALSE(Ended(program, 0)) << c.what << ": the program goes on";
+            EXPECT_NE(TempFolderContents(), "") << c.what << ": its file is kept";
+        }
+        if (program) {
+            TerminateProcess(program.Get(), 0);
+            Ended(program, 5000);
+        }
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA((temp.Path() + "qlk*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
@@ -700,6 +751,11 @@ TEST_F(ExternalToolRun, AFilterTakesTheOutputOfASuccessfulProgramOnly) {
         {"UTF-8 through the file", false, japanese, "/io=utf8 --write-hex=" + HexText("\xE2\x88\x92"), japaneseUtf8,
          "\x81\x7C", ""},
         {"bad /io=", true, "b", "/io=utf-8", "", "b", FormatMessageText(kIoSwitchInvalid, "utf-8")},
+        // Its output is what was written once the program ended and a moment
+        // passed, however long the other process holds it.
+        {"a process it started holds the output", true, "b\r\n",
+         "/io=pipe --stdout-hex=" + HexText("a\r\n") + " --spawn-holding=" + std::to_string(2 * kRunTimeoutMs), "b\r\n",
+         "a\r\n", ""},
     };
     for (const Case& c : cases) {
         DeleteFileA(record.c_str());
@@ -715,7 +771,11 @@ TEST_F(ExternalToolRun, AFilterTakesTheOutputOfASuccessfulProgramOnly) {
             EXPECT_EQ(box->text, c.message) << c.what;
             PressButton(box->window, IDOK);
         }
-        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
+        const bool ended = host.WaitForExit(kRunTimeoutMs);
+        for (const auto& spawned : ReadLogRecords(record, "spawned")) {
+            TerminateProcess(OpenProcessById(spawned.at("grandchild")).Get(), 0);
+        }
+        ASSERT_TRUE(ended) << c.what;
         EXPECT_EQ(host.FinalText(), c.finalText) << c.what;
         ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
         EXPECT_EQ(TempFolderContents(), "") << c.what;

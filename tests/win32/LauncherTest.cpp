@@ -8,6 +8,7 @@
 
 #include "base/core/ScopeGuard.h"
 #include "support/Launcher.h"
+#include "support/ProcessTree.h"
 #include "tests/robot/HandleCount.h"
 #include "tests/robot/HexText.h"
 #include "tests/robot/Probe.h"
@@ -170,6 +171,28 @@ TEST(RunAndWait, EndsWithTheChildWhileItsGrandchildRuns) {
     EXPECT_TRUE(ReadLogRecords(record, "grandchild-done").empty());
     TerminateProcess(grandchild.Get(), 0);
     WaitForSingleObject(grandchild.Get(), 5000);
+}
+
+// Where no job holds the program, the processes it started are found by their
+// parent ids and ended with it.
+TEST(EndProcessTree, EndsTheProgramAndWhatItStarted) {
+    TempDir dir;
+    const std::string record = dir.File("probe.log");
+    std::string line = Quoted(ProbePath()) + " " + ProbeArguments(record, "--spawn=30000 --sleep=30000");
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION created{};
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created));
+    const KernelHandle program(created.hProcess), thread(created.hThread);
+    const auto spawned = WaitForRecords(record, "spawned", 10000);
+    ASSERT_EQ(spawned.size(), 1u);
+    const KernelHandle grandchild(
+        OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, static_cast<DWORD>(std::stoul(spawned[0].at("grandchild")))));
+    ASSERT_TRUE(grandchild);
+    EndProcessTree(program.Get(), 1);
+    EXPECT_EQ(WaitForSingleObject(program.Get(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(grandchild.Get(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    TerminateProcess(grandchild.Get(), 0);
 }
 
 namespace {

@@ -23,6 +23,8 @@
 //   --hold-after=MS    start a grandchild that opens FILE with no sharing and
 //                      keeps it open for MS ms; exit once it has opened it
 //   --spawn=MS         start a grandchild that sleeps MS ms, and do not wait
+//   --spawn-holding=MS the same, the grandchild inheriting the standard
+//                      handles (holding a filter's pipes open)
 //   --sleep=MS         sleep MS ms before ending
 //   --window           show a window of its own and take the foreground for
 //                      the run, serving its messages while it sleeps (a GUI
@@ -72,6 +74,7 @@ struct Instructions {
     long long setBackSeconds = 0;
     long long extendTo = -1;
     long holdAfterMs = -1, spawnMs = -1, sleepMs = 0;
+    bool spawnHolding = false;
     int exitCode = 0;
     // The grandchild roles, given by the probe to its own copy.
     long grandchildHoldMs = -1, grandchildSleepMs = -1;
@@ -105,6 +108,7 @@ void Apply(const std::string& argument, Instructions& in) {
     else if (name == "--hold") in.hold = true;
     else if (name == "--hold-after") in.holdAfterMs = number;
     else if (name == "--spawn") in.spawnMs = number;
+    else if (name == "--spawn-holding") in.spawnMs = number, in.spawnHolding = true;
     else if (name == "--sleep") in.sleepMs = number;
     else if (name == "--window") in.window = true;
     else if (name == "--stdin-to") in.stdinPath = value;
@@ -220,7 +224,7 @@ struct Grandchild {
 };
 
 // Starts this program again in a grandchild role.
-Grandchild StartGrandchild(const std::string& roleArguments, const Instructions& in) {
+Grandchild StartGrandchild(const std::string& roleArguments, const Instructions& in, bool inheritStandardHandles = false) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string line = Quoted(self) + " " + roleArguments;
@@ -228,9 +232,15 @@ Grandchild StartGrandchild(const std::string& roleArguments, const Instructions&
     if (!in.file.empty()) line += " " + Quoted(in.file);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (inheritStandardHandles) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
     PROCESS_INFORMATION created{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &created)) {
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, inheritStandardHandles ? TRUE : FALSE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &created)) {
         return {};
     }
     const KernelHandle thread(created.hThread);
@@ -347,7 +357,7 @@ int main(int argc, char** argv) {
     }
     DWORD grandchild = 0;
     if (in.spawnMs >= 0) {
-        grandchild = StartGrandchild("--grandchild-sleep=" + std::to_string(in.spawnMs), in).pid;
+        grandchild = StartGrandchild("--grandchild-sleep=" + std::to_string(in.spawnMs), in, in.spawnHolding).pid;
         if (grandchild == 0) return Fail(in, "spawn");
         AppendRecord(in.recordPath, "spawned\tpid=" + pid + "\tgrandchild=" + std::to_string(grandchild));
     }

@@ -385,6 +385,21 @@ LRESULT Standin::OnGetText(WPARAM kind, LPARAM lParam) {
     return options_.getTextReply;
 }
 
+namespace {
+
+struct OwnedWindows {
+    HWND owner;
+    long long count;
+};
+
+BOOL CALLBACK CountOwnedWindow(HWND window, LPARAM context) {
+    auto& owned = *reinterpret_cast<OwnedWindows*>(context);
+    if (GetWindow(window, GW_OWNER) == owned.owner && IsWindowVisible(window)) ++owned.count;
+    return TRUE;
+}
+
+}  // namespace
+
 // Takes the text from the tool's section in place of the selection or the
 // whole text.
 LRESULT Standin::OnSetText(WPARAM kind, LPARAM lParam) {
@@ -417,9 +432,13 @@ LRESULT Standin::OnSetText(WPARAM kind, LPARAM lParam) {
     CloseHandle(section);
     if (kind == kTextKindSelection) ReplaceSelection(bytes);
     else ReplaceAll(bytes);
+    // (The windows of other programs that the main window owns while it
+    // takes the text: a tool's window that should be gone by then.)
+    OwnedWindows owned{main_, 0};
+    EnumWindows(CountOwnedWindow, reinterpret_cast<LPARAM>(&owned));
     log_.Line(line + Field("section", static_cast<unsigned long long>(info.RegionSize)) +
               Field("bytes", static_cast<unsigned long long>(bytes.size())) +
-              Field("host_us", static_cast<long long>(Microseconds(started))));
+              Field("owned_windows", owned.count) + Field("host_us", static_cast<long long>(Microseconds(started))));
     return 0;
 }
 
