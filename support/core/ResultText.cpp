@@ -1,5 +1,6 @@
 #include "support/core/ResultText.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -9,17 +10,10 @@
 
 namespace {
 
-constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;
-constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
 constexpr std::uint64_t kLow15 = 0x7FFF7FFF7FFF7FFFull;
 
-// Bit 7 of each byte of `word` that equals `byte`, and no other bit (no
-// borrow crosses from one byte into the next).
-std::uint64_t BytesEqual(std::uint64_t word, unsigned char byte) {
-    const std::uint64_t x = word ^ (kEveryByte * byte);
-    return ~(((x & kLow7) + kLow7) | x | kLow7);
-}
-
+// Whether one of the four 16-bit units of `word` is zero (exactly: no carry
+// crosses from one unit into the next).
 bool HasZeroUnit(std::uint64_t word) { return (~(((word & kLow15) + kLow15) | word | kLow15)) != 0; }
 
 }  // namespace
@@ -69,58 +63,76 @@ std::string ConversionFaultText(const TextConversion& conversion) {
     }
 }
 
-LineEnds CountLineEnds(std::string_view text) {
+LineEnds FindLineEnds(std::string_view text) {
     LineEnds ends;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
     if (n == 0) return ends;
-    std::size_t lf = 0, crLf = 0, i = 0;
-    std::uint64_t carry = 0;  // bit 7: the byte before this word is a CR
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t word;
+    // Words of the machine's width: a 32-bit build would split 64-bit ones.
+    using Word = std::size_t;
+    constexpr int kBits = 8 * sizeof(Word);
+    constexpr Word kOnes = ~Word{0} / 0xFF, kSevens = kOnes * 0x7F;
+    const auto equal = [](Word word, unsigned char byte) {
+        const Word x = word ^ (kOnes * byte);
+        return ~(((x & kSevens) + kSevens) | x | kSevens);  // bit 7 of each equal byte, exactly
+    };
+    Word carry = 0, crLf = 0, bareLf = 0;  // carry: bit 7 when the byte before this word is a CR
+    std::size_t i = 0;
+    for (std::size_t block = 0; i + sizeof(Word) <= n; i += sizeof(Word)) {
+        Word word;
         std::memcpy(&word, p + i, sizeof word);
-        const std::uint64_t lfs = BytesEqual(word, '\n');
-        const std::uint64_t crs = BytesEqual(word, '\r');
+        const Word lfs = equal(word, '\n'), crs = equal(word, '\r');
         // Each CR's mark moved onto the byte after it (the next one in memory).
-        std::uint64_t crBefore;
+        Word crBefore;
         if constexpr (std::endian::native == std::endian::little) {
             crBefore = crs << 8 | carry;
-            carry = crs >> 56;
+            carry = crs >> (kBits - 8);
         } else {
             crBefore = crs >> 8 | carry;
-            carry = crs << 56;
+            carry = crs << (kBits - 8);
         }
-        lf += static_cast<std::size_t>(std::popcount(lfs));
-        crLf += static_cast<std::size_t>(std::popcount(lfs & crBefore));
+        crLf |= lfs & crBefore;
+        bareLf |= lfs & ~crBefore;
+        if (++block % 4096 == 0 && crLf != 0 && bareLf != 0) break;
     }
-    for (; i < n; ++i) {
-        if (p[i] != '\n') continue;
-        ++lf;
-        if (i > 0 && p[i - 1] == '\r') ++crLf;
+    ends.crLf = crLf != 0;
+    ends.bareLf = bareLf != 0;
+    if (!(ends.crLf && ends.bareLf)) {
+        for (; i < n; ++i) {
+            if (p[i] != '\n') continue;
+            (i > 0 && p[i - 1] == '\r' ? ends.crLf : ends.bareLf) = true;
+        }
     }
-    ends.crLf = crLf;
-    ends.bareLf = lf - crLf;
     ends.endsInLineEnd = p[n - 1] == '\n' || p[n - 1] == '\r';
     return ends;
 }
 
-bool MatchLineEnds(const LineEnds& handedOver, std::string& result) {
-    LineEnds ends = CountLineEnds(result);
-    if (ends.crLf != 0 && ends.bareLf != 0) return false;
+namespace {
+
+// `textEnds` is asked only for a result of bare LFs alone: a result like
+// most, with CR LF, needs no look at the text.
+template <typename TextEnds>
+bool MatchLineEndsOf(bool textEndsInLineEnd, const TextEnds& textEnds, std::string& result) {
+    const LineEnds ends = FindLineEnds(result);
+    if (ends.crLf && ends.bareLf) return false;
     bool changed = false;
-    if (!handedOver.endsInLineEnd && !result.empty() && result.back() == '\n') {
+    if (!textEndsInLineEnd && !result.empty() && result.back() == '\n') {
         const bool pair = result.size() >= 2 && result[result.size() - 2] == '\r';
         const std::size_t rest = result.size() - (pair ? 2 : 1);
         if (rest == 0 || (result[rest - 1] != '\n' && result[rest - 1] != '\r')) {
             result.resize(rest);
-            --(pair ? ends.crLf : ends.bareLf);
             changed = true;
         }
     }
-    const bool crLfText = handedOver.crLf != 0 && handedOver.bareLf == 0;
-    if (!crLfText || ends.bareLf == 0 || ends.crLf != 0 || result.size() + ends.bareLf > kMaxTextBytes) return changed;
+    if (!ends.bareLf) return changed;
+    const LineEnds text = textEnds();
+    if (!text.crLf || text.bareLf) return changed;
+    // (Counted only here: a bare LF result after a CR LF text is rare. The one
+    // dropped above may have been the only one.)
+    const std::size_t lfs = static_cast<std::size_t>(std::count(result.begin(), result.end(), '\n'));
+    if (lfs == 0 || result.size() + lfs > kMaxTextBytes) return changed;
     // From the back, so that each byte moves once and no second copy is made.
-    std::size_t from = result.size(), to = from + ends.bareLf;
+    std::size_t from = result.size(), to = from + lfs;
     result.resize(to);
     char* bytes = result.data();
     while (to != from) {
@@ -131,11 +143,25 @@ bool MatchLineEnds(const LineEnds& handedOver, std::string& result) {
     return true;
 }
 
+}  // namespace
+
+bool MatchLineEnds(const LineEnds& handedOver, std::string& result) {
+    return MatchLineEndsOf(handedOver.endsInLineEnd, [&] { return handedOver; }, result);
+}
+
+bool MatchLineEnds(std::string_view handedOver, std::string& result) {
+    const bool endsInLineEnd = !handedOver.empty() && (handedOver.back() == '\n' || handedOver.back() == '\r');
+    return MatchLineEndsOf(endsInLineEnd, [&] { return FindLineEnds(handedOver); }, result);
+}
+
 bool ResultChanged(bool timeChanged, std::string_view handedOver, std::string_view result) {
     return timeChanged || handedOver != result;
 }
 
-PreparedResult PrepareResult(std::string& result, const IoModes& modes, const LineEnds& handedOver) {
+namespace {
+
+template <typename HandedOver>
+PreparedResult Prepare(std::string& result, const IoModes& modes, const HandedOver& handedOver) {
     PreparedResult prepared;
     if (ResultHoldsNul(result)) {
         prepared.verdict = ResultVerdict::HoldsNul;
@@ -148,4 +174,14 @@ PreparedResult PrepareResult(std::string& result, const IoModes& modes, const Li
     }
     if (!modes.exact) MatchLineEnds(handedOver, result);
     return prepared;
+}
+
+}  // namespace
+
+PreparedResult PrepareResult(std::string& result, const IoModes& modes, const LineEnds& handedOver) {
+    return Prepare(result, modes, handedOver);
+}
+
+PreparedResult PrepareResult(std::string& result, const IoModes& modes, std::string_view handedOver) {
+    return Prepare(result, modes, handedOver);
 }

@@ -34,17 +34,18 @@ TextConversion ResultToCp932(std::string& result, bool utf8);
 // the kind of bad bytes.
 std::string ConversionFaultText(const TextConversion& conversion);
 
-// A text's line ends: CR LF pairs, LFs without a CR before them, and whether
-// it ends in a line end (a last CR counts, so that nothing is dropped after
-// a text whose end is unclear).
+// Which line ends a text holds: CR LF, LF without a CR before it; and
+// whether it ends in a line end (a last CR counts, so that nothing is dropped
+// after a text whose end is unclear).
 struct LineEnds {
-    std::size_t crLf = 0;
-    std::size_t bareLf = 0;
+    bool crLf = false;
+    bool bareLf = false;
     bool endsInLineEnd = false;
 };
-// One pass, eight bytes at a time. The text handed over may be counted before
-// the run, when its storage is to be reused for the result.
-LineEnds CountLineEnds(std::string_view text);
+// One pass, a machine word at a time, ending early at a text that holds both.
+// The text handed over may be looked at before the run, when its storage is to
+// be reused for the result.
+LineEnds FindLineEnds(std::string_view text);
 
 // Line ends like the text handed over, in place; false when nothing changed.
 // A result that mixes CR LF and bare LF is left as it is. Otherwise:
@@ -55,6 +56,9 @@ LineEnds CountLineEnds(std::string_view text);
 //   CR LF, each LF becomes CR LF, unless the result would then pass the size
 //   the tool holds (kMaxTextBytes): it is then left with its LFs.
 bool MatchLineEnds(const LineEnds& handedOver, std::string& result);
+// The same with the text itself, looked at only where the result needs it
+// (a result of bare LFs alone): no pass over the text in the usual run.
+bool MatchLineEnds(std::string_view handedOver, std::string& result);
 
 // Whether the program changed its file: its time changed (set back counts),
 // or with the same time, its size or bytes differ from those handed over
@@ -69,3 +73,4 @@ struct PreparedResult {
     TextConversion conversion;  // the fault of NotCp932
 };
 PreparedResult PrepareResult(std::string& result, const IoModes& modes, const LineEnds& handedOver);
+PreparedResult PrepareResult(std::string& result, const IoModes& modes, std::string_view handedOver);

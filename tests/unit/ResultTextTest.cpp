@@ -76,19 +76,21 @@ TEST(ResultText, NulAfterTheEncodingStep) {
     for (const auto& [result, holds] : cases) EXPECT_EQ(ResultHoldsNul(result), holds) << result.size();
 }
 
-TEST(ResultText, CountsLineEndsAcrossWords) {
-    struct Case { std::string text; std::size_t crLf, bareLf; bool ends; };
+TEST(ResultText, FindsLineEndsAcrossWords) {
+    struct Case { std::string text; bool crLf, bareLf, ends; };
     const Case cases[] = {
-        {"", 0, 0, false},
-        {"\n", 0, 1, true},
-        {"a\r", 0, 0, true},
-        // CR the last byte of one word, LF the first of the next.
-        {"0123456\r\nabcdefg\n", 1, 1, true},
-        {"0123456\r" "01234567\nx", 0, 1, false},
-        {"\r\n\r\n\r\n\r\n\n\r\n", 5, 1, true},
+        {"", false, false, false},
+        {"\n", false, true, true},
+        {"a\r", false, false, true},
+        // CR the last byte of one word, LF the first of the next (words of 4 or 8 bytes).
+        {"0123456\r\nabcdefg", true, false, false},
+        {"012\r\nabcdefg", true, false, false},
+        {"0123456\r" "01234567\nx", false, true, false},
+        {"\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\n", true, true, true},
+        {std::string(100000, 'a') + "\r\n" + std::string(100000, 'b') + "\n", true, true, true},
     };
     for (const Case& c : cases) {
-        const LineEnds ends = CountLineEnds(c.text);
+        const LineEnds ends = FindLineEnds(c.text);
         EXPECT_TRUE(ends.crLf == c.crLf && ends.bareLf == c.bareLf && ends.endsInLineEnd == c.ends) << c.text;
     }
 }
@@ -116,9 +118,12 @@ TEST(ResultText, LineEndsLikeTheText) {
         {"", "", ""},
     };
     for (const Case& c : cases) {
-        std::string result = c.result;
-        EXPECT_EQ(MatchLineEnds(CountLineEnds(c.text), result), c.result != c.after) << c.text << "|" << c.result;
+        // With the text's line ends looked at before, and with the text itself.
+        std::string result = c.result, again = c.result;
+        EXPECT_EQ(MatchLineEnds(FindLineEnds(c.text), result), c.result != c.after) << c.text << "|" << c.result;
         EXPECT_EQ(result, c.after) << c.text << "|" << c.result;
+        MatchLineEnds(std::string_view(c.text), again);
+        EXPECT_EQ(again, c.after) << c.text << "|" << c.result;
     }
 }
 
@@ -142,7 +147,7 @@ TEST(ResultText, PreparedInOrder) {
     };
     for (const Case& c : cases) {
         std::string result = c.result;
-        EXPECT_EQ(PrepareResult(result, c.modes, CountLineEnds("a\r\nb")).verdict, c.verdict) << c.why;
+        EXPECT_EQ(PrepareResult(result, c.modes, std::string_view("a\r\nb")).verdict, c.verdict) << c.why;
         EXPECT_EQ(result, c.after) << c.why;
     }
 }
