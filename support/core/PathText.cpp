@@ -53,7 +53,7 @@ NameHazards HazardsOf(const std::string& name, const CodePage& cp) {
             ++i;
         } else if (c == '%') {
             hazards.percent = true;
-        } else if (std::strchr(" &|<>^,;=()", c) != nullptr && c != '\0') {
+        } else if (c != '\0' && std::strchr(" &|<>^,;=()", c) != nullptr) {
             hazards.split = true;
         }
     }
