@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
 
     const auto modes = ParseIoModes(text, cp);
-    if (modes) Require(text.empty() || modes->pipe || modes->utf8);
+    if (modes) Require(text.empty() || modes->pipe || modes->utf8 || modes->exact);
 
     const std::string lines = FirstLines(text, maxLines, maxBytes, cp);
     Require(lines.size() <= maxBytes);

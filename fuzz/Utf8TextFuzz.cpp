@@ -1,11 +1,15 @@
 // Any bytes, taken as code page 932 and as UTF-8: either converted so that
 // the text comes back (as Windows' preferred codes, as the Microsoft forms of
-// the JIS characters), or refused at the first bad character.
+// the JIS characters), or refused at the first bad character. Then as a
+// program's result behind each byte-order mark: UTF-16 (either order) decoded
+// the long way to UTF-8 must give what the UTF-8 conversion gives, or the same
+// refusal; a refused result keeps its bytes.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "support/core/ResultText.h"
 #include "support/core/Utf8Text.h"
 
 namespace {
@@ -86,11 +90,90 @@ void AsUtf8(std::string_view bytes) {
     Require(Utf8ToCp932(bytes.substr(0, r.offset), cp932).ok());
 }
 
+// UTF-16LE as UTF-8, unit by unit; `invalid` is the offset of the first
+// odd byte or unpaired surrogate (npos: none), where the UTF-8 stops.
+std::string Utf16LeAsUtf8(std::string_view bytes, std::size_t& invalid) {
+    std::string utf8;
+    invalid = std::string_view::npos;
+    const auto unit = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8);
+    };
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (i + 1 == bytes.size()) return invalid = i, utf8;
+        std::uint32_t c = unit(i);
+        i += 2;
+        if (c >= 0xDC00 && c <= 0xDFFF) return invalid = i - 2, utf8;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 >= bytes.size() || unit(i) < 0xDC00 || unit(i) > 0xDFFF) return invalid = i - 2, utf8;
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i) - 0xDC00);
+            i += 2;
+        }
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | c >> 6);
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | c >> 12);
+            utf8 += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | c >> 18);
+            utf8 += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+TextConversion AsResult(const std::string& input, std::string& result) {
+    result = input;
+    const TextConversion r = ResultToCp932(result, false);
+    if (!r.ok()) Require(result == input);
+    return r;
+}
+
+void AsResults(std::string_view bytes) {
+    std::string result, expected;
+    // UTF-8 behind its mark: converted in place as into a second string.
+    const std::string marked = "\xEF\xBB\xBF" + std::string(bytes);
+    const TextConversion utf8 = Utf8ToCp932(marked, expected);
+    const TextConversion withMark = AsResult(marked, result);
+    Require(withMark.fault == utf8.fault && withMark.offset == utf8.offset && withMark.line == utf8.line &&
+            withMark.codePoint == utf8.codePoint);
+    if (utf8.ok()) Require(result == expected);
+
+    std::size_t invalid;
+    const std::string decoded = Utf16LeAsUtf8(bytes, invalid);
+    const TextConversion le = AsResult("\xFF\xFE" + std::string(bytes), result);
+    // (Behind a mark, so that a U+FEFF in the bytes stays a character.)
+    const TextConversion reference = Utf8ToCp932("\xEF\xBB\xBF" + decoded, expected);
+    if (le.ok()) {
+        Require(invalid == std::string_view::npos && reference.ok() && result == expected);
+        // A NUL found before the conversion is a NUL after it.
+        Require(ResultHoldsNul("\xFF\xFE" + std::string(bytes)) == (result.find('\0') != std::string::npos));
+    } else if (le.fault == TextConversion::Fault::InvalidUtf16) {
+        Require(le.offset == invalid + 2 && reference.ok());
+    } else {
+        Require(le.fault == TextConversion::Fault::NoCp932Form && !reference.ok());
+        Require(le.codePoint == reference.codePoint && le.line == reference.line && (invalid == std::string_view::npos || le.offset < invalid + 2));
+    }
+    // Big-endian: the same answer at the same place.
+    std::string swapped = "\xFE\xFF" + std::string(bytes);
+    for (std::size_t i = 2; i + 1 < swapped.size(); i += 2) std::swap(swapped[i], swapped[i + 1]);
+    std::string fromLe = result;
+    const TextConversion be = AsResult(swapped, result);
+    Require(be.fault == le.fault && be.offset == le.offset && be.line == le.line && be.codePoint == le.codePoint);
+    if (be.ok()) Require(result == fromLe);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     AsCp932(bytes);
     AsUtf8(bytes);
+    AsResults(bytes);
     return 0;
 }

@@ -102,6 +102,12 @@ std::string GetShortPath(const std::string& path) {
     return longer;
 }
 
+std::string UsableProgramPath(const std::string& value) {
+    const DWORD attributes = GetFileAttributesA(value.c_str());
+    const bool file = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    return UsableProgramPath(value, GetShortPath(value), file, SystemCodePage());
+}
+
 std::string HandedOnFileName(const std::string& fileName) {
     return HandedOnFileName(fileName, GetShortPath, SystemCodePage());
 }

@@ -17,6 +17,10 @@ void SaveTextToFile(const std::string& text, const std::string& fileName);
 double GetFileModifiedTime(const std::string& fileName);
 // The short form of a path; the path itself when it has none.
 std::string GetShortPath(const std::string& path);
+// The program of a /app= value as the command line names it (UsableProgramPath):
+// what a run puts first instead of GetShortPath(program).
+std::string UsableProgramPath(const std::string& value);
 // The temporary file's name as the program gets it on its command line: its
-// folder's short form where the name holds a blank (HandedOnFileName).
+// folder's short form or quotes where the name holds a blank or one of cmd's
+// special characters (HandedOnFileName).
 std::string HandedOnFileName(const std::string& fileName);

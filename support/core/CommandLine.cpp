@@ -77,6 +77,25 @@ std::string ModeSwitch(std::uint8_t editorMode) {
     }
 }
 
+std::string QuotedArgument(std::string_view argument, const CodePage& cp) {
+    std::size_t backslashes = 0;  // ending the argument
+    for (std::size_t i = 0; i < argument.size(); ++i) {
+        if (cp.IsLeadByte(static_cast<unsigned char>(argument[i])) && i + 1 < argument.size()) {
+            ++i;
+            backslashes = 0;
+        } else {
+            backslashes = argument[i] == '\\' ? backslashes + 1 : 0;
+        }
+    }
+    std::string quoted;
+    quoted.reserve(argument.size() + backslashes + 2);
+    quoted += '"';
+    quoted += argument;
+    quoted.append(backslashes, '\\');
+    quoted += '"';
+    return quoted;
+}
+
 std::string MakePassedOnListFrom(const std::vector<std::string>& pieces, bool withModeSwitch, std::uint8_t editorMode,
                                  const CodePage& cp) {
     // Prefix tests: /hidden or a bare /app= are left out too.
@@ -85,7 +104,7 @@ std::string MakePassedOnListFrom(const std::vector<std::string>& pieces, bool wi
     for (std::size_t i = 1; i < pieces.size(); ++i) {
         bool own = false;
         for (const char* s : kOwnSwitches) own = own || StartsWithLowered(pieces[i], cp.Lowered(s), cp);
-        if (!own) list += "\"" + pieces[i] + "\" ";
+        if (!own) list += QuotedArgument(pieces[i], cp) + " ";
     }
     return withModeSwitch ? ModeSwitch(editorMode) + list : list;
 }

@@ -23,8 +23,16 @@ std::string GetSwitchValueIn(const std::vector<std::string>& pieces, std::string
 // "/html ", "/perl ", ... for an editor mode; "/def " for any other.
 std::string ModeSwitch(std::uint8_t editorMode);
 
-// The arguments that are not the tool's own switches, each in double quotes and
-// followed by a blank; with the mode switch in front when `withModeSwitch`.
+// `argument` in double quotes as the C runtime reads them back: the backslashes
+// just before the closing quote are doubled (`C:\windows\` would otherwise
+// end in \", a literal quote, and swallow what follows). The second byte of a
+// double-byte character is no backslash. The argument holds no double quote
+// (no piece of SplitCommandLine does, no file name can).
+std::string QuotedArgument(std::string_view argument, const CodePage& cp);
+
+// The arguments that are not the tool's own switches, each quoted
+// (QuotedArgument) and followed by a blank; with the mode switch in front
+// when `withModeSwitch`.
 std::string MakePassedOnListFrom(const std::vector<std::string>& pieces, bool withModeSwitch, std::uint8_t editorMode,
                                  const CodePage& cp);
 

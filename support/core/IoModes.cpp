@@ -12,6 +12,7 @@ std::optional<IoModes> ParseIoModes(std::string_view value, const CodePage& cp) 
         const std::string_view word = std::string_view(lowered).substr(start, comma - start);
         if (word == "pipe") modes.pipe = true;
         else if (word == "utf8") modes.utf8 = true;
+        else if (word == "exact") modes.exact = true;
         else return std::nullopt;
         if (comma == lowered.size()) return modes;
         start = comma + 1;

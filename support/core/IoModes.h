@@ -6,11 +6,13 @@
 
 // How the text travels to and from the program, from the value of /io=: a
 // comma-separated list of "pipe" (standard input and output instead of a
-// temporary file) and "utf8" (the program reads and writes UTF-8), in any
-// case. An empty value is neither.
+// temporary file), "utf8" (the program reads and writes UTF-8) and "exact"
+// (the result's line ends are kept byte for byte), in any case. An empty
+// value is none of them.
 struct IoModes {
     bool pipe = false;
     bool utf8 = false;
+    bool exact = false;
 };
 
 // Nothing when the list holds anything else (a mistyped word must not let a

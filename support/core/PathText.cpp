@@ -1,5 +1,8 @@
 #include "support/core/PathText.h"
 
+#include <cstring>
+
+#include "support/core/CommandLine.h"
 #include "support/core/Texts.h"
 
 namespace {
@@ -32,6 +35,31 @@ std::size_t FileNamePosition(const std::string& fileName, const CodePage& cp) {
     return position;
 }
 
+// What a name risks on a command line: being split (at a blank by any
+// program, at & | < > ^ , ; = ( ) by cmd, which takes them as operators or
+// batch argument separators outside quotes), and cmd's %NAME% expansion,
+// which quotes do not stop. Second bytes of double-byte characters are
+// none of these (cmd reads the line as Unicode).
+struct NameHazards {
+    bool split = false;
+    bool percent = false;
+};
+
+NameHazards HazardsOf(const std::string& name, const CodePage& cp) {
+    NameHazards hazards;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (cp.IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < name.size()) {
+            ++i;
+        } else if (c == '%') {
+            hazards.percent = true;
+        } else if (c != '\0' && std::strchr(" &|<>^,;=()", c) != nullptr) {
+            hazards.split = true;
+        }
+    }
+    return hazards;
+}
+
 }  // namespace
 
 std::string ChangeFileExt(const std::string& fileName, const std::string& extension, const CodePage& cp) {
@@ -60,8 +88,18 @@ std::string LaunchFailedMessage(const std::string& program, const std::string& p
 std::string HandedOnFileName(const std::string& fileName,
                              const std::function<std::string(const std::string& folder)>& shortForm,
                              const CodePage& cp) {
-    if (fileName.find(' ') == std::string::npos) return fileName;
-    const std::size_t name = FileNamePosition(fileName, cp);
-    const std::string handedOn = shortForm(fileName.substr(0, name)) + fileName.substr(name);
-    return handedOn.find(' ') == std::string::npos ? handedOn : "\"" + fileName + "\"";
+    const NameHazards name = HazardsOf(fileName, cp);
+    if (!name.split && !name.percent) return fileName;
+    const std::size_t position = FileNamePosition(fileName, cp);
+    const std::string handedOn = shortForm(fileName.substr(0, position)) + fileName.substr(position);
+    const NameHazards shortName = HazardsOf(handedOn, cp);
+    if (!shortName.split && !shortName.percent) return handedOn;
+    if (name.percent && !shortName.percent) return QuotedArgument(handedOn, cp);
+    return name.split ? QuotedArgument(fileName, cp) : fileName;
+}
+
+std::string UsableProgramPath(const std::string& value, const std::string& shortForm, bool namesExistingFile,
+                              const CodePage& cp) {
+    if (!namesExistingFile) return value;
+    return shortForm.find(' ') == std::string::npos ? shortForm : QuotedArgument(shortForm, cp);
 }

@@ -19,11 +19,22 @@ std::string LockedTitle(const std::string& title, const CodePage& cp);
 std::string LaunchFailedMessage(const std::string& program, const std::string& passedOnList, const std::string& tempFile);
 
 // The temporary file's name as the program gets it, as the last piece of a
-// command line that splits at blanks: the name itself when it holds no blank;
-// else the short form of its folder (`shortForm` of the folder with its
-// trailing delimiter) followed by its own name, whose extension stays whole
-// (a short name would cut ".html" to ".HTM"); and where that still holds a
-// blank (the volume gives no short names), the name in double quotes.
+// command line that a program splits at blanks and that cmd (a batch run by
+// "cmd /c") reads with its own special characters: the name itself when it
+// holds none of blank & | < > ^ , ; = ( ) %; else the short form of its
+// folder (`shortForm` of the folder with its trailing delimiter) followed by
+// its own name, whose extension stays whole (a short name would cut ".html"
+// to ".HTM"), when that holds none of them; else in double quotes. Quotes
+// cannot protect a % from cmd's %NAME% expansion: where only one form holds a
+// %, that is the short form's gain; where both do, the % stays.
 std::string HandedOnFileName(const std::string& fileName,
                              const std::function<std::string(const std::string& folder)>& shortForm,
                              const CodePage& cp);
+
+// The program as the command line names it, from the /app= value: where the
+// value names an existing file, its short form (`shortForm`, the value itself
+// where it has none), in double quotes when that still holds a blank (a volume without short names), since the platform would otherwise
+// try "D:\My.exe" first and hand on "Tools\conv.exe" as an argument. A value
+// that is a command line ("cmd /c x.bat") names no file and stays as it is.
+std::string UsableProgramPath(const std::string& value, const std::string& shortForm, bool namesExistingFile,
+                              const CodePage& cp);

@@ -21,7 +21,7 @@ inline constexpr char kUnexpectedError[] = "予期しないエラーが発生し
 
 // Runs with /io=.
 inline constexpr char kIoSwitchInvalid[] =
-    "スイッチ /io= の値「%s」は使えません。pipe と utf8 のどちらか、または両方をコンマで区切って指定してください。";
+    "スイッチ /io= の値「%s」は使えません。pipe、utf8、exact のいずれか、または複数をコンマで区切って指定してください。";
 inline constexpr char kFilterFailed[] =
     "プログラムがエラーで終了しました（終了コード %s）。テキストは変更していません。\r\n\r\n%s";
 inline constexpr char kFilterNoOutput[] = "プログラムの出力が空でした。テキストは変更していません。";
@@ -37,6 +37,7 @@ inline constexpr char kResultNotShiftJis[] =
 inline constexpr char kPipesFailed[] =
     "プログラムとの間でデータをやり取りする準備ができませんでした。テキストは変更していません。";
 inline constexpr char kInvalidUtf8[] = "UTF-8 として正しくないバイト";
+inline constexpr char kInvalidUtf16[] = "UTF-16 として正しくないバイト";
 
 // The window shown while a program runs: "実行中: PROGRAM  N 秒".
 inline constexpr char kRunningLabel[] = "実行中: ";

@@ -11,14 +11,15 @@
 namespace {
 
 // Eight bytes at once while the text is ASCII, which both directions copy
-// as they are: false when the next eight are not all ASCII.
+// as they are: false when the next eight are not all ASCII. (memmove: a
+// conversion in place writes behind where it reads.)
 template <bool kWrite>
 bool CopyEightAscii(const unsigned char* p, std::size_t n, std::size_t& i, char* out, std::size_t& length) {
     if (n - i < 8) return false;
     std::uint64_t word;
     std::memcpy(&word, p + i, sizeof word);
     if ((word & 0x8080808080808080ull) != 0) return false;
-    if constexpr (kWrite) std::memcpy(out + length, p + i, 8);
+    if constexpr (kWrite) std::memmove(out + length, p + i, 8);
     i += 8;
     length += 8;
     return true;
@@ -123,6 +124,8 @@ const ReverseTable& Reverse() {
     return table;
 }
 
+// In place (`out` the input's own bytes) too: each character is read whole
+// before its code, never wider than its UTF-8 form, is written.
 template <bool kWrite>
 std::size_t WalkUtf8(std::string_view in, std::size_t start, char* out, TextConversion& result) {
     const ReverseTable& reverse = Reverse();
@@ -191,6 +194,92 @@ std::size_t WalkUtf8(std::string_view in, std::size_t start, char* out, TextConv
     return length;
 }
 
+// The fault of a UTF-16 text: its line counted in units U+000A (a byte 0A
+// may be half of another character).
+TextConversion Utf16Failure(TextConversion::Fault fault, std::string_view text, std::size_t start, std::size_t offset,
+                            std::size_t length, bool bigEndian) {
+    TextConversion result;
+    result.fault = fault;
+    result.offset = offset;
+    result.line = 1;
+    for (std::size_t k = start; k + 2 <= offset; k += 2) {
+        const char low = bigEndian ? text[k + 1] : text[k], high = bigEndian ? text[k] : text[k + 1];
+        if (low == '\n' && high == '\0') ++result.line;
+    }
+    result.bytes.assign(text.substr(offset, std::min<std::size_t>(length, 4)));
+    return result;
+}
+
+// As WalkUtf8, in place too: a unit of two bytes gives one or two bytes.
+template <bool kWrite, bool kBigEndian>
+std::size_t WalkUtf16(std::string_view in, std::size_t start, char* out, TextConversion& result) {
+    const ReverseTable& reverse = Reverse();
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const std::size_t n = in.size();
+    constexpr std::size_t kHigh = kBigEndian ? 0 : 1, kLow = 1 - kHigh;
+    const auto unit = [p](std::size_t at) -> char32_t { return char32_t{p[at + kHigh]} << 8 | p[at + kLow]; };
+    const auto fail = [&](TextConversion::Fault fault, std::size_t at, std::size_t length) {
+        result = Utf16Failure(fault, in, start, at, length, kBigEndian);
+        return std::size_t{0};
+    };
+    std::size_t i = start, length = 0;
+    while (i < n) {
+        if (n - i < 2) return fail(TextConversion::Fault::InvalidUtf16, i, 1);
+        // Four ASCII units at once.
+        if (n - i >= 8) {
+            const unsigned high = p[i + kHigh] | p[i + 2 + kHigh] | p[i + 4 + kHigh] | p[i + 6 + kHigh];
+            const unsigned low = p[i + kLow] | p[i + 2 + kLow] | p[i + 4 + kLow] | p[i + 6 + kLow];
+            if ((high | (low & 0x80)) == 0) {
+                if constexpr (kWrite) {
+                    const char four[4] = {static_cast<char>(p[i + kLow]), static_cast<char>(p[i + 2 + kLow]),
+                                          static_cast<char>(p[i + 4 + kLow]), static_cast<char>(p[i + 6 + kLow])};
+                    std::memcpy(out + length, four, 4);
+                }
+                i += 8;
+                length += 4;
+                continue;
+            }
+        }
+        char32_t c = unit(i);
+        std::size_t width = 2;
+        if (c >= 0xD800 && c <= 0xDBFF && n - i >= 4 && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            width = 4;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            return fail(TextConversion::Fault::InvalidUtf16, i, 2);
+        }
+        const std::uint16_t code = c < 0x80 ? static_cast<std::uint16_t>(c) : reverse[c];
+        if (code == 0 && c != 0) {
+            fail(TextConversion::Fault::NoCp932Form, i, width);
+            result.codePoint = c;
+            return 0;
+        }
+        if (code <= 0xFF) {
+            if constexpr (kWrite) out[length] = static_cast<char>(code);
+            ++length;
+        } else {
+            if constexpr (kWrite) {
+                out[length] = static_cast<char>(code >> 8);
+                out[length + 1] = static_cast<char>(code & 0xFF);
+            }
+            length += 2;
+        }
+        i += width;
+    }
+    return length;
+}
+
+template <bool kBigEndian>
+TextConversion Utf16InPlace(std::string& text) {
+    const std::string_view bom = kBigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    const std::size_t start = std::string_view(text).substr(0, 2) == bom ? 2 : 0;
+    TextConversion result;
+    WalkUtf16<false, kBigEndian>(text, start, nullptr, result);
+    if (!result.ok()) return result;
+    text.resize(WalkUtf16<true, kBigEndian>(text, start, text.data(), result));
+    return result;
+}
+
 }  // namespace
 
 TextConversion Cp932ToUtf8(std::string_view cp932, std::string& utf8) {
@@ -212,6 +301,19 @@ TextConversion Utf8ToCp932(std::string_view utf8, std::string& cp932) {
     WalkUtf8<true>(utf8, start, text.data(), result);
     cp932 = std::move(text);
     return result;
+}
+
+TextConversion Utf8ToCp932InPlace(std::string& text) {
+    const std::size_t start = std::string_view(text).substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    TextConversion result;
+    WalkUtf8<false>(text, start, nullptr, result);
+    if (!result.ok()) return result;
+    text.resize(WalkUtf8<true>(text, start, text.data(), result));
+    return result;
+}
+
+TextConversion Utf16ToCp932InPlace(std::string& text, bool bigEndian) {
+    return bigEndian ? Utf16InPlace<true>(text) : Utf16InPlace<false>(text);
 }
 
 std::string CodePointText(char32_t codePoint) {

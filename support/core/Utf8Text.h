@@ -12,11 +12,12 @@ struct TextConversion {
         None,
         InvalidCp932,  // a lead byte at the end or with a bad second byte, an undefined byte or pair
         InvalidUtf8,   // overlong, surrogate, beyond U+10FFFF, truncated, a stray continuation byte
-        NoCp932Form,   // valid UTF-8 for a character that code page 932 lacks
+        NoCp932Form,   // a valid character (UTF-8 or UTF-16) that code page 932 lacks
+        InvalidUtf16,  // an odd byte count, an unpaired surrogate
     };
     Fault fault = Fault::None;
     std::size_t offset = 0;  // of the first offending byte in the input (a BOM counted)
-    std::size_t line = 0;    // 1-based; lines end at LF (so at CR LF too)
+    std::size_t line = 0;    // 1-based; lines end at LF (so at CR LF too); in UTF-16 at the unit U+000A
     std::string bytes;       // the offending bytes (of NoCp932Form: the character), at most four
     char32_t codePoint = 0;  // the character of NoCp932Form
 
@@ -34,6 +35,17 @@ TextConversion Cp932ToUtf8(std::string_view cp932, std::string& utf8);
 // 0x8192, 0x81CA (which decode to U+FF5E, U+2225, U+FF0D, U+FFE0, U+FFE1,
 // U+FFE2). On failure `cp932` is left as it was.
 TextConversion Utf8ToCp932(std::string_view utf8, std::string& cp932);
+
+// The same, in place: the code page 932 form is never longer than the UTF-8
+// one, so a text of hundreds of MiB needs no second copy. On failure `text`
+// is left as it was.
+TextConversion Utf8ToCp932InPlace(std::string& text);
+
+// UTF-16 (little- or big-endian; a leading BOM of that order dropped) to code
+// page 932 in place, each character as Utf8ToCp932 gives it (the JIS forms
+// too); a pair of surrogates is a character beyond the BMP, which code page
+// 932 lacks. On failure `text` is left as it was.
+TextConversion Utf16ToCp932InPlace(std::string& text, bool bigEndian);
 
 // "U+1F600": a code point as messages name it.
 std::string CodePointText(char32_t codePoint);

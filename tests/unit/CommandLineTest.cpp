@@ -99,6 +99,10 @@ TEST(PassedOnList, LeavesOutTheToolsOwnSwitchesAndQuotesTheRest) {
          "\"/saveas\" \"x\" \"y z\" "},
         {"t /saved \"two words\" \x95\x5C", false, kModeNone, "\"/saved\" \"two words\" \"\x95\x5C\" "},
         {"t \"\" a", false, kModeNone, "\"a\" "},
+        // Backslashes before the closing quote doubled (the C runtime reads \" as a
+        // quote), others not; nor the second byte of a double-byte character.
+        {"t C:\\windows\\ \"a\\\\\" \\\\srv\\x \x95\x5C\\", false, kModeNone,
+         "\"C:\\windows\\\\\" \"a\\\\\\\\\" \"\\\\srv\\x\" \"\x95\x5C\\\\\" "},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MakePassedOnListFrom(SplitCommandLine(c.line), c.withMode, c.mode, cp), c.list) << c.line;
@@ -119,18 +123,23 @@ TEST(ChooseJob, SaveWinsOverEveryOtherSwitch) {
     EXPECT_EQ(ChooseJob(SplitCommandLine("t"), cp), JobKind::ExternalToolRun);
 }
 
-TEST(ParseIoModes, ACommaListOfPipeAndUtf8AndNothingElse) {
+TEST(ParseIoModes, ACommaListOfPipeUtf8AndExactAndNothingElse) {
     const CodePage& cp = TestCodePage();
-    struct Case { const char* value; bool valid, pipe, utf8; };
+    struct Case { const char* value; bool valid, pipe, utf8, exact; };
     const Case cases[] = {
-        {"", true, false, false},          {"pipe", true, true, false},      {"UTF8", true, false, true},
-        {"pipe,utf8", true, true, true},   {"Utf8,Pipe,pipe", true, true, true},
-        {"utf-8", false, false, false},    {"pipe,", false, false, false},   {",pipe", false, false, false},
-        {"pipe utf8", false, false, false},
+        {"", true, false, false, false},          {"pipe", true, true, false, false},
+        {"UTF8", true, false, true, false},       {"pipe,utf8", true, true, true, false},
+        {"Utf8,Pipe,pipe", true, true, true, false}, {"Exact", true, false, false, true},
+        {"pipe,utf8,exact", true, true, true, true},
+        {"utf-8", false, false, false, false},    {"pipe,", false, false, false, false},
+        {",pipe", false, false, false, false},    {"pipe utf8", false, false, false, false},
+        {"exactly", false, false, false, false},
     };
     for (const Case& c : cases) {
         const auto modes = ParseIoModes(c.value, cp);
         ASSERT_EQ(modes.has_value(), c.valid) << c.value;
-        if (modes) EXPECT_TRUE(modes->pipe == c.pipe && modes->utf8 == c.utf8) << c.value;
+        if (modes) {
+            EXPECT_TRUE(modes->pipe == c.pipe && modes->utf8 == c.utf8 && modes->exact == c.exact) << c.value;
+        }
     }
 }

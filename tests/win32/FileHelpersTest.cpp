@@ -158,4 +158,8 @@ TEST(FileHelpers, ShortPath) {
     EXPECT_EQ(GetShortPath("cmd /c sort"), "cmd /c sort");
     EXPECT_EQ(GetShortPath(dir.File("missing.exe")), dir.File("missing.exe"));
     EXPECT_EQ(GetShortPath(""), "");
+    // The program's usable form: the short form of an existing file, a
+    // command line as it is.
+    EXPECT_EQ(UsableProgramPath(longName), "C:\\pmshort\\A_LO~RBX.TEX");
+    EXPECT_EQ(UsableProgramPath("cmd /c sort"), "cmd /c sort");
 }
