@@ -12,9 +12,11 @@
 
 #include "app/AskDialog.h"
 #include "base/Handles.h"
+#include "dialogs/core/DialogRules.h"
 #include "support/HistoryFile.h"
 #include "tests/robot/AskDialogRobot.h"
 #include "tests/robot/Robot.h"
+#include "tests/robot/SaveDialogRobot.h"
 
 using namespace std::string_literals;
 
@@ -53,6 +55,21 @@ struct OwnerWindow {
     ~OwnerWindow() { DestroyWindow(window); }
 };
 
+TRect RectOf(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
+
+TPoint PositionOf(HWND window) {
+    const RECT rect = WindowRectOf(window);
+    return TPoint{rect.left, rect.top};
+}
+
+TPoint PlacedOver(HWND owner, HWND dialog) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT own = WindowRectOf(dialog);
+    return CentredOver(RectOf(WindowRectOf(owner)), own.right - own.left, own.bottom - own.top, RectOf(monitor.rcWork));
+}
+
 // Runs the dialog while `robot` acts on it; a dialog still open afterwards
 // is cancelled, so that no test hangs.
 std::optional<AskAnswer> AskWithRobot(const AskInitial& initial, const std::function<void(HWND dialog)>& robot) {
@@ -62,6 +79,7 @@ std::optional<AskAnswer> AskWithRobot(const AskInitial& initial, const std::func
         const HWND dialog = WaitForAskDialog(GetCurrentProcessId(), 5000);
         if (dialog == nullptr) return;
         EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner.window);
+        EXPECT_EQ(PositionOf(dialog), PlacedOver(owner.window, dialog)) << "centred over its owner";
         EXPECT_FALSE(IsWindowEnabled(owner.window)) << "modal over its owner";
         robot(dialog);
         for (int i = 0; i < 250 && !done; ++i) Sleep(20);
@@ -94,9 +112,11 @@ Options OptionsOf(HWND dialog) {
 
 TEST(AskDialog, ChosenLinesRestoreTheirOptionsAndTheAnswerGoesToTheTop) {
     const AppDataFolder appData;
-    appData.WriteHistory("pu\tpy -X utf8 fix.py\r\nh\tcmd /c x.bat\r\n-\ttextconv /upper\r\n");
-    const auto answer = AskWithRobot({}, [](HWND dialog) {
-        EXPECT_EQ(AskHistoryList(dialog), (std::vector<std::string>{"py -X utf8 fix.py", "cmd /c x.bat", "textconv /upper"}));
+    const std::string kana = "\x83\x65\x83\x58\x83\x67";  // テスト
+    appData.WriteHistory("pu\tpy -X utf8 fix.py\r\nh\tcmd /c x.bat\r\n-\ttextconv /upper\r\np\tfind \"" + kana + "\"\r\n");
+    const auto answer = AskWithRobot({}, [&](HWND dialog) {
+        EXPECT_EQ(AskHistoryList(dialog), (std::vector<std::string>{"py -X utf8 fix.py", "cmd /c x.bat", "textconv /upper",
+                                                                    "find \"" + kana + "\""}));
         EXPECT_EQ(AskCommand(dialog), "");
         EXPECT_FALSE(AskControlEnabled(dialog, IDOK)) << "no command yet";
         EXPECT_EQ(OptionsOf(dialog), (Options{true, false, false, false})) << "the menu entry's switches";
@@ -124,7 +144,8 @@ TEST(AskDialog, ChosenLinesRestoreTheirOptionsAndTheAnswerGoesToTheTop) {
     EXPECT_FALSE(answer->pipe);
     EXPECT_TRUE(answer->utf8);
     EXPECT_FALSE(answer->hide) << "checked, but it does not apply";
-    EXPECT_EQ(ReadFileBytes(appData.History()), "u\ttextconv /upper\r\npu\tpy -X utf8 fix.py\r\nh\tcmd /c x.bat\r\n");
+    EXPECT_EQ(ReadFileBytes(appData.History()),
+              "u\ttextconv /upper\r\npu\tpy -X utf8 fix.py\r\nh\tcmd /c x.bat\r\np\tfind \"" + kana + "\"\r\n");
     EXPECT_EQ(appData.Files(), std::vector<std::string>{"history.txt"});
 }
 
