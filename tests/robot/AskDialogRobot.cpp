@@ -95,5 +95,10 @@ void SetAskOption(HWND dialog, int id, bool checked) {
     if (AskOptionChecked(dialog, id) != checked) SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0);
 }
 
+void PressAskKey(WORD key) {
+    Key(key, false);
+    Key(key, true);
+}
+
 void PressAskRun(HWND dialog) { PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); }
 void PressAskCancel(HWND dialog) { PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0); }

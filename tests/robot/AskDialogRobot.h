@@ -37,6 +37,10 @@ bool AskControlEnabled(HWND dialog, int id);  // a check box, or IDOK for 実行
 // Clicks the check box when it is not in the wanted state.
 void SetAskOption(HWND dialog, int id, bool checked);
 
+// A key pressed on the keyboard (real key input, to the active window), such
+// as Enter or Esc.
+void PressAskKey(WORD key);
+
 // 実行 (IDOK) and キャンセル (IDCANCEL), clicked as buttons.
 void PressAskRun(HWND dialog);
 void PressAskCancel(HWND dialog);

@@ -149,6 +149,7 @@ TEST(AskDialog, ChosenLinesRestoreTheirOptionsAndTheAnswerGoesToTheTop) {
     EXPECT_EQ(appData.Files(), std::vector<std::string>{"history.txt"});
 }
 
+// Keys as a user presses them: Shift+Delete in the open list, Esc, Enter.
 TEST(AskDialog, ShiftDeleteRemovesALineKeptOnlyByRun) {
     const AppDataFolder appData;
     const std::string before = "p\tsort\r\n-\tcmd /c a.bat\r\nu\tuniq\r\n";
@@ -156,7 +157,7 @@ TEST(AskDialog, ShiftDeleteRemovesALineKeptOnlyByRun) {
     const auto removeThenCancel = AskWithRobot({}, [](HWND dialog) {
         RemoveAskHistoryLine(dialog, 1);
         EXPECT_EQ(AskHistoryList(dialog), (std::vector<std::string>{"sort", "uniq"}));
-        PressAskCancel(dialog);
+        PressAskKey(VK_ESCAPE);
     });
     EXPECT_FALSE(removeThenCancel);
     EXPECT_EQ(ReadFileBytes(appData.History()), before) << "nothing written after キャンセル";
@@ -166,7 +167,7 @@ TEST(AskDialog, ShiftDeleteRemovesALineKeptOnlyByRun) {
         RemoveAskHistoryLine(dialog, 1);
         ChooseAskHistoryLine(dialog, 1);
         EXPECT_EQ(OptionsOf(dialog), (Options{false, true, false, false}));
-        PressAskRun(dialog);
+        PressAskKey(VK_RETURN);
     });
     ASSERT_TRUE(removeThenRun);
     EXPECT_EQ(removeThenRun->command, "uniq");
