@@ -45,6 +45,15 @@ inline constexpr char kSecondsSuffix[] = " 秒";
 inline constexpr char kAbortButton[] = "中止";
 inline constexpr char kAbortNote[] = "［中止］を押すとプログラムを終了します。テキストは変更されません。";
 
+// The ask dialog (/ask): the command line typed at run time and its options,
+// each as the switch of a menu entry would give it.
+inline constexpr char kAskCommandLabel[] = "コマンド(&C):";
+inline constexpr char kAskPipeOption[] = "標準入出力でやり取りする(&P)";
+inline constexpr char kAskUtf8Option[] = "UTF-8 でやり取りする(&U)";
+inline constexpr char kAskHideOption[] = "コンソールを表示しない(&H)";
+inline constexpr char kAskRunButton[] = "実行";
+inline constexpr char kAskCancelButton[] = "キャンセル";
+
 // The temporary file's time stamp could not be had after the text was
 // written: the program's result could not be told from it, so it does not run.
 inline constexpr char kTimeStampFailed[] = "一時ファイルの更新日時を取得できませんでした。プログラムは実行していません。";

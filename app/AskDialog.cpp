@@ -1,0 +1,258 @@
+#include "app/AskDialog.h"
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "app/AskDialogIds.h"
+#include "base/CodePageWin32.h"
+#include "dialogs/core/DialogRules.h"
+#include "support/HistoryFile.h"
+#include "support/core/InterpreterCommand.h"
+#include "support/core/Texts.h"
+
+namespace {
+
+// The options of a history entry as the item data of its line in the list.
+constexpr LPARAM kPipeBit = 1, kUtf8Bit = 2, kHideBit = 4;
+
+TRect RectOf(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
+
+// The message-box font, owned for the dialog's life (its controls use it).
+class MessageFont {
+public:
+    MessageFont() {
+        NONCLIENTMETRICSA metrics{};
+        metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+            font_ = CreateFontIndirectA(&metrics.lfMessageFont);
+        }
+    }
+    ~MessageFont() {
+        if (font_ != nullptr) DeleteObject(font_);
+    }
+    MessageFont(const MessageFont&) = delete;
+    MessageFont& operator=(const MessageFont&) = delete;
+    HFONT Get() const { return font_; }
+
+private:
+    HFONT font_ = nullptr;
+};
+
+std::string TextOfWindow(HWND window) {
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+class AskDialog {
+public:
+    AskDialog(const AskInitial& initial, std::vector<HistoryEntry> history)
+        : initial_(initial), history_(std::move(history)) {}
+
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    const std::optional<AskAnswer>& Answer() const { return answer_; }
+    const std::vector<std::string>& Removed() const { return removed_; }
+
+private:
+    static LRESULT CALLBACK CommandEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+
+    void Init(HWND window);
+    void Place(HWND owner);
+    void Command(int id, int code);
+    void ShowOptions(bool pipe, bool utf8, bool hide);
+    void Update(const std::string& command);
+    bool ForgetSelected();
+    void Run();
+    void Destroyed();
+
+    bool Checked(int id) const { return IsDlgButtonChecked(window_, id) == BST_CHECKED; }
+    HWND Combo() const { return GetDlgItem(window_, IDC_ASK_COMMAND); }
+
+    AskInitial initial_;
+    std::vector<HistoryEntry> history_;
+    std::vector<std::string> removed_;
+    std::optional<AskAnswer> answer_;
+    MessageFont font_;
+    HWND window_ = nullptr;
+    HWND edit_ = nullptr;
+};
+
+INT_PTR CALLBACK AskDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(window, DWLP_USER, lParam);
+    auto* self = reinterpret_cast<AskDialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    if (self == nullptr) return FALSE;
+    switch (message) {
+    case WM_INITDIALOG:
+        self->Init(window);
+        self->Place(GetWindow(window, GW_OWNER));
+        return TRUE;  // the focus to the first control, the combo box
+    case WM_COMMAND:
+        self->Command(LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_DESTROY:
+        self->Destroyed();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void AskDialog::Init(HWND window) {
+    window_ = window;
+    const std::pair<int, const char*> texts[] = {{IDC_ASK_LABEL, kAskCommandLabel}, {IDC_ASK_PIPE, kAskPipeOption},
+                                                 {IDC_ASK_UTF8, kAskUtf8Option},    {IDC_ASK_HIDE, kAskHideOption},
+                                                 {IDOK, kAskRunButton},             {IDCANCEL, kAskCancelButton}};
+    for (const auto& [id, text] : texts) SetDlgItemTextA(window, id, text);
+    if (font_.Get() != nullptr) {
+        for (int id : {IDC_ASK_LABEL, IDC_ASK_COMMAND, IDC_ASK_PIPE, IDC_ASK_UTF8, IDC_ASK_HIDE, IDOK, IDCANCEL}) {
+            SendDlgItemMessageA(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+        }
+    }
+    const HWND combo = Combo();
+    SendMessageA(combo, CB_LIMITTEXT, kMaxHistoryCommandBytes, 0);
+    for (const HistoryEntry& entry : history_) {
+        const auto index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.command.c_str()));
+        if (index < 0) continue;
+        const LPARAM options = (entry.pipe ? kPipeBit : 0) | (entry.utf8 ? kUtf8Bit : 0) | (entry.hide ? kHideBit : 0);
+        SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), options);
+    }
+    // Shift+Delete reaches the combo box's edit control, which keeps the
+    // keyboard while the list is open: its keys are looked at first.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(combo, &info) && info.hwndItem != nullptr) {
+        edit_ = info.hwndItem;
+        SetWindowLongPtrA(edit_, GWLP_USERDATA, GetWindowLongPtrA(edit_, GWLP_WNDPROC));
+        SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CommandEditProc));
+    }
+    ShowOptions(initial_.pipe, initial_.utf8, initial_.hide);
+    Update({});
+}
+
+// Centred over the owner (the editor's main window), inside the work area of
+// the monitor that holds most of it.
+void AskDialog::Place(HWND owner) {
+    RECT own{}, over{};
+    GetWindowRect(window_, &own);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    const HMONITOR where = owner != nullptr ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                                            : MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY);
+    if (!GetMonitorInfoA(where, &monitor)) return;
+    if (owner == nullptr || !GetWindowRect(owner, &over)) over = monitor.rcWork;
+    const TPoint pt = CentredOver(RectOf(over), own.right - own.left, own.bottom - own.top, RectOf(monitor.rcWork));
+    SetWindowPos(window_, nullptr, pt.X, pt.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void AskDialog::Command(int id, int code) {
+    switch (id) {
+    case IDC_ASK_COMMAND:
+        if (code == CBN_EDITCHANGE) {
+            Update(TextOfWindow(Combo()));
+        } else if (code == CBN_SELCHANGE) {
+            // The edit control gets the chosen line only after this notice:
+            // the line is read from the list.
+            const HWND combo = Combo();
+            const auto index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+            const auto length = index < 0 ? CB_ERR : SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+            if (length < 0) return;
+            std::string chosen(static_cast<std::size_t>(length) + 1, '\0');
+            chosen.resize(static_cast<std::size_t>(
+                SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(chosen.data()))));
+            const auto options = SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+            ShowOptions((options & kPipeBit) != 0, (options & kUtf8Bit) != 0, (options & kHideBit) != 0);
+            Update(chosen);
+        }
+        return;
+    case IDC_ASK_PIPE:
+        if (code == BN_CLICKED) Update(TextOfWindow(Combo()));
+        return;
+    case IDOK:
+        Run();
+        return;
+    case IDCANCEL:
+        EndDialog(window_, IDCANCEL);
+        return;
+    default:
+        return;
+    }
+}
+
+void AskDialog::ShowOptions(bool pipe, bool utf8, bool hide) {
+    CheckDlgButton(window_, IDC_ASK_PIPE, pipe ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(window_, IDC_ASK_UTF8, utf8 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(window_, IDC_ASK_HIDE, hide ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// 実行 only for a command that is not blank; the hidden console only where the
+// launcher would hide one: a file run of a command-interpreter call. (Its
+// check is kept while it is disabled, for when it applies again.)
+void AskDialog::Update(const std::string& command) {
+    EnableWindow(GetDlgItem(window_, IDOK), !TrimmedCommand(command).empty());
+    EnableWindow(GetDlgItem(window_, IDC_ASK_HIDE),
+                 !Checked(IDC_ASK_PIPE) && IsInterpreterCommand(command, SystemCodePage()));
+}
+
+LRESULT CALLBACK AskDialog::CommandEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(edit, GWLP_USERDATA));
+    if (message == WM_KEYDOWN && wParam == VK_DELETE && GetKeyState(VK_SHIFT) < 0) {
+        auto* self = reinterpret_cast<AskDialog*>(GetWindowLongPtrA(GetAncestor(edit, GA_ROOT), DWLP_USER));
+        if (self != nullptr && self->ForgetSelected()) return 0;
+    }
+    return CallWindowProcA(original, edit, message, wParam, lParam);
+}
+
+// Shift+Delete on a line of the open list: the line goes, from the list and
+// from the history that 実行 writes. The next line (or the one before, for the
+// last) is chosen then, with its options. Elsewhere Shift+Delete cuts text as
+// usual.
+bool AskDialog::ForgetSelected() {
+    const HWND combo = Combo();
+    if (!SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) return false;
+    const auto index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    const auto length = index < 0 ? CB_ERR : SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length < 0) return false;
+    std::string command(static_cast<std::size_t>(length) + 1, '\0');
+    command.resize(static_cast<std::size_t>(
+        SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(command.data()))));
+    const auto remaining = SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    ForgetCommand(history_, command);
+    removed_.push_back(std::move(command));
+    if (remaining > 0) {
+        SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index < remaining ? index : remaining - 1), 0);
+        Command(IDC_ASK_COMMAND, CBN_SELCHANGE);
+    }
+    return true;
+}
+
+void AskDialog::Run() {
+    const std::string command = TrimmedCommand(TextOfWindow(Combo()));
+    if (command.empty()) return;
+    const bool hideApplies = IsWindowEnabled(GetDlgItem(window_, IDC_ASK_HIDE)) != 0;
+    answer_ = AskAnswer{command, Checked(IDC_ASK_PIPE), Checked(IDC_ASK_UTF8), hideApplies && Checked(IDC_ASK_HIDE)};
+    EndDialog(window_, IDOK);
+}
+
+void AskDialog::Destroyed() {
+    if (edit_ != nullptr) SetWindowLongPtrA(edit_, GWLP_WNDPROC, GetWindowLongPtrA(edit_, GWLP_USERDATA));
+    edit_ = nullptr;
+}
+
+}  // namespace
+
+std::optional<AskAnswer> AskForCommand(HINSTANCE instance, HWND owner, const AskInitial& initial) {
+    const std::string path = HistoryFilePath();
+    AskDialog dialog(initial, LoadHistory(path).entries);
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ASK), owner, &AskDialog::DialogProc, reinterpret_cast<LPARAM>(&dialog));
+    const std::optional<AskAnswer>& answer = dialog.Answer();
+    if (!answer) return std::nullopt;
+    // Written only now, after 実行: a failure to write costs the history, not
+    // the run.
+    UpdateHistory(path, [&](std::vector<HistoryEntry>& history) {
+        for (const std::string& removed : dialog.Removed()) ForgetCommand(history, removed);
+        RememberCommand(history, HistoryEntry{answer->command, answer->pipe, answer->utf8, answer->hide});
+    });
+    return answer;
+}
