@@ -14,6 +14,8 @@
 #include "app/RunningWindowIds.h"
 
 #include "base/CodePageWin32.h"
+#include "base/NativeSystemFolder.h"
+#include "base/core/ScopeGuard.h"
 #include "support/FileHelpers.h"
 #include "support/core/PathText.h"
 #include "support/core/ProcessTree.h"
@@ -700,6 +702,36 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
             FindClose(search);
         }
     }
+}
+
+// A 32-bit tool on 64-bit Windows is shown the 32-bit system folder in place
+// of the system's own, where programs that exist only in 64-bit form (the
+// Linux subsystem's wsl.exe, the OpenSSH client) are missing: the tool still
+// finds and starts them. Runs only where the tests are such a program (the
+// 32-bit build in a 64-bit Wine prefix); elsewhere there is no such folder.
+TEST_F(ExternalToolRun, AProgramOfTheNativeSystemFolderIsFound) {
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) {
+        GTEST_SKIP() << "not a 32-bit program on a 64-bit system";
+    }
+    char system[MAX_PATH] = {};
+    ASSERT_NE(GetSystemDirectoryA(system, MAX_PATH), 0u);
+    const std::string program = std::string(system) + "\\pelmarind_native_probe.exe";
+    {
+        const NativeSystemFolder native;
+        ASSERT_TRUE(native.Active());
+        ASSERT_TRUE(CopyFileA(ProbePath().c_str(), program.c_str(), FALSE));
+    }
+    const ScopeGuard remove([&] {
+        const NativeSystemFolder native;
+        DeleteFileA(program.c_str());
+    });
+    ASSERT_EQ(GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES) << "the 32-bit folder holds it too";
+    StandinHost host({"--text=abc"}, Tool("\"/app=" + program + "\" --write-hex=" + HexText("found")));
+    ASSERT_TRUE(host.Ready());
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    EXPECT_EQ(host.FinalText(), "found");
+    ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
 }
 
 // A second copy of the tool started on an editor that is in a run says so and
