@@ -5,11 +5,19 @@
 # Notepad opens as such on any system), the version in place of @VERSION@.
 #   headings    ruled: the title above and below with "=", a section below
 #               with "=", a subsection below with "-"
-#   tables      columns aligned by their width on screen (a wide character
-#               counts two); a table whose first column is too wide for that
-#               lists each row as its first cell with the others indented
-#   code blocks indented by four blanks, without their fences
+#   prose       each paragraph and list item wrapped at $WIDTH columns on
+#               screen (a wide character counts two), list items with a
+#               hanging indent; no line begins with a closing mark (、。」)
+#               or ends with an opening one, and no word is broken
+#   tables      columns aligned by their width on screen, the last column
+#               wrapped under itself; a table whose first column is too
+#               wide for that lists each row as its first cell with the
+#               others indented, each after its column's header (and the
+#               headers above the rows)
+#   code blocks indented by four blanks, without their fences, as they are
 #   inline      code spans and bold lose their marks
+# A note under the title says that the tables line up in a monospaced
+# Japanese font.
 # Uses Perl's core only (perl-base, on every Debian system).
 use strict;
 use warnings;
@@ -20,6 +28,11 @@ my ($version, $source, $target) = @ARGV;
 
 # The widest first column that is still aligned.
 my $ALIGNED_LIMIT = 40;
+# Where prose is wrapped, and the last column of a table that starts no
+# further right than $WRAPPED_COLUMN_LIMIT.
+my $WIDTH = 76;
+my $WRAPPED_COLUMN_LIMIT = 50;
+my $FONT_NOTE = '（この文書の表は、ＭＳ ゴシックなどの等幅の日本語フォントで表示したときに列がそろいます。）';
 
 sub width {
     my ($text) = @_;
@@ -38,6 +51,59 @@ sub inline {
 }
 
 sub padded { my ($text, $to) = @_; return $text . ' ' x ($to - width($text)); }
+
+sub wide { my ($c) = @_; return width($c) == 2; }
+
+# Marks a line may not begin with, and those it may not end with.
+my $NO_START = qr/[、。，．・：；？！）」』】〕］｝〉》ー々ぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮ…,.:;!?)\]}%]/;
+my $NO_END = qr/[（「『【〔［｛〈《(\[{]/;
+
+# The text in lines of at most $width columns: the first after $first, the
+# others after $rest (two prefixes of blanks or list marks). A piece that
+# cannot be broken (a word, a path) longer than a line stands alone.
+sub wrapped {
+    my ($text, $first, $rest, $width) = @_;
+    # Pieces that are never broken: a run of narrow characters without a
+    # blank, or one wide character; each with whether a break may come
+    # before it, and whether a blank stood there.
+    my @pieces;
+    my $blank = 0;
+    for my $c (split //, $text) {
+        if ($c eq ' ') { $blank = 1; next; }
+        my $last = @pieces ? $pieces[-1] : undef;
+        if ($last && !$blank && !wide($c) && !wide(substr($last->{text}, -1))) {
+            $last->{text} .= $c;
+        } else {
+            my $breakable = $last && ($blank || !($c =~ /^$NO_START$/ || substr($last->{text}, -1) =~ /^$NO_END$/));
+            push @pieces, {text => $c, breakable => $breakable ? 1 : 0, blank => $blank};
+        }
+        $blank = 0;
+    }
+    # Pieces that must stay together are joined into chunks.
+    my @chunks;
+    for my $p (@pieces) {
+        if (@chunks && !$p->{breakable}) {
+            $chunks[-1]{text} .= ($p->{blank} ? ' ' : '') . $p->{text};
+        } else {
+            push @chunks, {%$p};
+        }
+    }
+    my @lines;
+    my $line = $first;
+    my $empty = 1;
+    for my $chunk (@chunks) {
+        my $join = $empty ? '' : ($chunk->{blank} ? ' ' : '');
+        if (!$empty && width($line . $join . $chunk->{text}) > $width) {
+            push @lines, $line;
+            $line = $rest;
+            $join = '';
+        }
+        $line .= $join . $chunk->{text};
+        $empty = 0;
+    }
+    push @lines, $line;
+    return @lines;
+}
 
 sub cells {
     my ($line) = @_;
@@ -62,16 +128,32 @@ sub table {
     if ($widths[0] <= $ALIGNED_LIMIT) {
         my ($header, @body) = @rows;
         my @rules = map { '-' x ($_ < $columns - 1 ? $widths[$_] : width($header->[$_] // '')) } 0 .. $columns - 1;
+        my $lastStart = 0;
+        $lastStart += $widths[$_] + 2 for 0 .. $columns - 2;
         for my $row ($header, \@rules, @body) {
-            my @shown = map { $_ < $columns - 1 ? padded($row->[$_] // '', $widths[$_]) : $row->[$_] // '' } 0 .. $columns - 1;
-            (my $line = join('  ', @shown)) =~ s/\s+$//;
-            push @out, $line;
+            my @shown = map { $_ < $columns - 1 ? padded($row->[$_] // '', $widths[$_]) : '' } 0 .. $columns - 1;
+            my $front = join('  ', @shown);
+            my $last = $row->[$columns - 1] // '';
+            if ($lastStart <= $WRAPPED_COLUMN_LIMIT && $last ne '') {
+                my @lines = wrapped($last, $front, ' ' x $lastStart, $WIDTH);
+                push @out, @lines;
+            } else {
+                (my $line = $front . $last) =~ s/\s+$//;
+                push @out, $line;
+            }
         }
     } else {
-        my (undef, @body) = @rows;
+        my ($header, @body) = @rows;
+        # The headers once above the rows, as the first column has no label.
+        my $names = join('／', grep { $_ ne '' } @$header);
+        push @out, $names, '-' x width($names);
         for my $row (@body) {
-            push @out, $row->[0];
-            push @out, map { "    $_" } grep { $_ ne '' } @$row[1 .. $#$row];
+            push @out, wrapped($row->[0], '', '', $WIDTH);
+            for my $c (1 .. $#$row) {
+                next if $row->[$c] eq '';
+                my $label = ($header->[$c] // '') . '：';
+                push @out, wrapped($label . $row->[$c], '    ', '      ', $WIDTH);
+            }
             push @out, '';
         }
         pop @out if @out && $out[-1] eq '';
@@ -82,6 +164,24 @@ open my $in, '<:utf8', $source or die "$source: $!\n";
 my @lines = <$in>;
 close $in;
 chomp @lines;
+# A line that goes on the paragraph or list item above it.
+sub continues {
+    my ($line) = @_;
+    return $line !~ /^\s*$/ && $line !~ /^```/ && $line !~ /^\s*\|/ && $line !~ /^#/ && $line !~ /^\s*(?:[-*]|\d+\.)\s/;
+}
+# Lines of one paragraph joined: no blank where a wide character meets the
+# line break (Japanese runs on), one where two narrow ones do.
+sub joined {
+    my $text = shift;
+    for my $next (@_) {
+        $next =~ s/^\s+//;
+        $text =~ s/\s+$//;
+        my $blank = !(wide(substr($text, -1)) || wide(substr($next, 0, 1)));
+        $text .= ($blank ? ' ' : '') . $next;
+    }
+    return $text;
+}
+my $titled = 0;
 for (my $i = 0; $i < @lines; ++$i) {
     my $line = $lines[$i];
     if ($line =~ /^```/) {
@@ -95,9 +195,26 @@ for (my $i = 0; $i < @lines; ++$i) {
         my $rule = ('=', '=', '-')[length($1) - 1] // '-';
         push @out, $rule x width($title) if length($1) == 1;
         push @out, $title, $rule x width($title);
+    } elsif ($line =~ /^\s*$/) {
+        push @out, '';
     } else {
-        $line =~ s/\@VERSION\@（[^）]*）/$version/;
-        push @out, inline($line);
+        my @paragraph = ($line);
+        push @paragraph, $lines[++$i] while $i + 1 < @lines && continues($lines[$i + 1]);
+        my $text = joined(@paragraph);
+        my ($first, $rest) = ('', '');
+        if ($text =~ s/^(\s*(?:[-*]|\d+\.)\s+)//) {
+            $first = $1;
+            $rest = ' ' x width($first);
+        } elsif ($text =~ s/^(\s+)//) {
+            ($first, $rest) = ($1, $1);
+        }
+        my $versioned = $text =~ s/\@VERSION\@（[^）]*）/$version/;
+        push @out, wrapped(inline($text), $first, $rest, $WIDTH);
+        # The note on the font, under the version line.
+        if ($versioned && !$titled) {
+            push @out, wrapped($FONT_NOTE, '', '', $WIDTH);
+            $titled = 1;
+        }
     }
 }
 open my $file, '>:utf8', $target or die "$target: $!\n";

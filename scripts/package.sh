@@ -54,6 +54,14 @@ check_archive() {
     if grep -q '@VERSION@' "$out/guide.txt"; then echo "-- guide.txt does not name the version" >&2; return 1; fi
     # Read in Notepad: no Markdown marks (code spans, bold, table rows and rules, headings, fences).
     if grep -nE '`|\*\*|^ *\||^#' "$out/guide.txt" >&2; then echo "-- guide.txt holds Markdown" >&2; return 1; fi
+    # Notepad shows what fits: no line wider than 80 columns (a wide
+    # character counts two) but a table's row (columns apart by two blanks).
+    if perl -CSD -ne 'use utf8; s/^\x{FEFF}//; s/\r?\n$//; my $w = 0;
+            $w += /\p{East_Asian_Width=Wide}|\p{East_Asian_Width=Fullwidth}|\p{East_Asian_Width=Ambiguous}/ ? 2 : 1 for split //;
+            if ($w > 80 && !/\S {2,}\S/) { print STDERR "$.: $_\n"; $bad = 1 } END { exit($bad ? 0 : 1) }' "$out/guide.txt"; then
+        echo "-- guide.txt has a line wider than 80 columns outside a table" >&2
+        return 1
+    fi
     echo "-- $(basename "$1"): pelmarind.exe and textconv.exe (PE32, i386, GUI), guide.txt"
 }
 
