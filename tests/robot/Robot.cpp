@@ -282,11 +282,18 @@ std::optional<MessageBoxView> WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
             view.owner = GetWindow(window, GW_OWNER);
             view.caption = TextOf(window);
             view.text = TextOf(textControl);
-            // Read from the screen: the box must have painted itself.
-            UpdateWindow(window);
+            // Read from the screen: the box and its icon control (a child,
+            // which paints on its own turn, after the box) must have painted
+            // themselves; a box just shown may not have yet.
             const HWND icon = MessageBoxIconControl(window);
-            view.exclamationIcon = ShowsSystemIcon(icon, IDI_EXCLAMATION);
-            view.errorIcon = ShowsSystemIcon(icon, IDI_HAND);
+            const DWORD painting = GetTickCount();
+            do {
+                RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+                view.exclamationIcon = ShowsSystemIcon(icon, IDI_EXCLAMATION);
+                view.errorIcon = ShowsSystemIcon(icon, IDI_HAND);
+                if (view.exclamationIcon || view.errorIcon || icon == nullptr) break;
+                Sleep(20);
+            } while (GetTickCount() - painting < Scaled(2000));
             return view;
         }
         Sleep(20);
