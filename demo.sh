@@ -89,6 +89,41 @@ else
 fi
 echo "== screenshot: $DEMO/running.png (the running window, before 中止)"
 
+echo "== a command typed at run time: the tool started with /ask shows its dialog over the editor; the user types"
+echo "   'textconv /upper', turns the standard input and output off (a run through a temporary file) and runs it"
+printf '%s\r\n' "Pelmarind のデモです。" "textconv /upper: hello, world" | iconv -f UTF-8 -t CP932 > "$DEMO/ask.txt"
+# The history lives in the application-data folder of the Wine prefix's user
+# (Wine sets APPDATA itself); the demo starts from none.
+HISTORY_DIR=$(printf '%s\n' "$WINEPREFIX"/drive_c/users/*/AppData/Roaming | head -n 1)/Pelmarind
+rm -rf "$HISTORY_DIR" "$DEMO/ready" "$DEMO/go" "$DEMO/final-ask.txt"
+PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/standin_editor.exe" \
+    "--text-file=$(winpath "$DEMO/ask.txt")" "--log=$(winpath "$DEMO/standin-ask.log")" \
+    "--final=$(winpath "$DEMO/final-ask.txt")" -- "$(winpath "$BIN/pelmarind.exe")" /ask &
+editor=$!
+PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/ask_dialog_driver.exe" "textconv /upper" 0 \
+    "$(winpath "$DEMO/ready")" "$(winpath "$DEMO/go")" &
+driver=$!
+for _ in $(seq 600); do [ -f "$DEMO/ready" ] && break; sleep 0.1; done
+sleep 0.5
+screenshot "$DEMO/ask.png"
+touch "$DEMO/go"
+wait $driver || true
+wait $editor || true
+echo "-- the text before:"
+iconv -f CP932 -t UTF-8 "$DEMO/ask.txt"
+echo "-- the text after:"
+iconv -f CP932 -t UTF-8 "$DEMO/final-ask.txt"
+printf '%s\r\n' "PELMARIND のデモです。" "TEXTCONV /UPPER: HELLO, WORLD" | iconv -f UTF-8 -t CP932 > "$DEMO/expected-ask.txt"
+if cmp -s "$DEMO/expected-ask.txt" "$DEMO/final-ask.txt"; then
+    echo "-- the editor holds the converted text"
+else
+    echo "-- the editor's text is not the converted text" >&2
+    exit 1
+fi
+echo "-- the history kept for the next run (%APPDATA%\\Pelmarind\\history.txt, here $HISTORY_DIR/history.txt):"
+iconv -f CP932 -t UTF-8 "$HISTORY_DIR/history.txt" | sed 's/\t/ <TAB> /; s/\r$//'
+echo "== screenshot: $DEMO/ask.png (the ask dialog, the command typed)"
+
 echo "== the Save job: the tool started with /save shows its Save dialog over the editor"
 printf '%s\r\n' "[Option]" "AutoFileName=1" "DefDirOn=1" "DefDir=$(winpath "$DEMO")" > "$DEMO/host.ini"
 rm -f "$DEMO/ready" "$DEMO/go" "$DEMO/saved.txt"

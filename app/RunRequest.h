@@ -1,11 +1,13 @@
 #pragma once
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
 #include "support/core/IoModes.h"
 
 // One run of an external program, as the user asked for it: read once from
-// the command line (or, one day, from a dialog), and all that the external
+// the command line (with /ask, partly from the ask dialog), and all that the external
 // tool job needs to know of the switches.
 struct RunRequest {
     // The program as the user gave it (the /app= value): it is started by its
@@ -25,7 +27,9 @@ struct RunRequest {
     bool replaceSelection = false;
 };
 
-// The run that the command line asks for. Nothing, after a message to the
-// user, when a switch's value cannot be used: nothing is locked, written or
-// started then.
-std::optional<RunRequest> ReadRunRequest(bool replaceSelection);
+// The run that the command line asks for. With /ask the program and its
+// options come from the ask dialog (shown over the editor, after a bad /io=
+// value was reported, never instead); nothing for its キャンセル, and then no
+// message. Nothing, after a message to the user, when a switch's value
+// cannot be used. Nothing is locked, written or started in either case.
+std::optional<RunRequest> ReadRunRequest(HINSTANCE instance, bool replaceSelection);

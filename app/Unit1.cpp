@@ -141,7 +141,7 @@ void TPelmarindMainForm::FormActivate(TPelmarindMainForm*) {
         RunSaveJob(qzSaveDialogEx1, editorText);
         return;
     }
-    const std::optional<RunRequest> request = ReadRunRequest(SelLength != 0);
+    const std::optional<RunRequest> request = ReadRunRequest(application_.Instance(), SelLength != 0);
     if (request) RunExternalToolJob(application_.Instance(), *request, editorText, InitialModifiedTime);
 }
 

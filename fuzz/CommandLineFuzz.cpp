@@ -42,7 +42,7 @@ bool BeginsWith(const std::string& argument, const std::string& prefix) {
 }
 
 bool IsToolSwitch(const std::string& argument) {
-    for (const char* prefix : {"/app=", "/ext=", "/nowmode", "/hide", "/io="}) {
+    for (const char* prefix : {"/app=", "/ext=", "/nowmode", "/hide", "/io=", "/ask"}) {
         if (BeginsWith(argument, prefix)) return true;
     }
     return false;
@@ -120,7 +120,7 @@ void CheckQueries(const std::vector<std::string>& pieces) {
     // Quoted, the arguments come back whole from the list, as the program
     // reads it.
     Require(CrtSplit("t " + list, cp) == passedOn);
-    for (const char* switchText : {"/save", "/nowmode", "/hide"}) {
+    for (const char* switchText : {"/save", "/nowmode", "/hide", "/ask"}) {
         bool found = false;
         for (std::size_t i = 1; i < pieces.size(); ++i) found = found || IsWhole(pieces[i], switchText);
         Require(HasSwitchIn(pieces, switchText, cp) == found);

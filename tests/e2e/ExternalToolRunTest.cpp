@@ -21,6 +21,7 @@
 #include "support/core/ProcessTree.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
+#include "tests/robot/AskDialogRobot.h"
 #include "tests/robot/HexText.h"
 #include "tests/robot/Probe.h"
 #include "tests/robot/Robot.h"
@@ -617,7 +618,8 @@ TEST_F(ExternalToolRun, AbortEndsTheProgramAndWhatItStartedAndLeavesTheTextAlone
 
 // The tool ended from outside (Task Manager, its whole process tree too) or
 // crashed while the editor is locked, or while a window of the tool's is up
-// over it (the running window, a message during the lock, the Save dialog):
+// over it (the running window, a message during the lock, the Save dialog,
+// the ask dialog):
 // the editor comes back by itself within two seconds. A program that only the
 // tool was ended over goes on, and its file is kept.
 TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
@@ -644,7 +646,7 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
         }
         TerminateProcess(tool, 1);
     };
-    enum class Up { RunningWindow, Message, SaveDialog };
+    enum class Up { RunningWindow, Message, SaveDialog, AskDialog };
     struct Case {
         const char* what;
         std::string arguments;
@@ -659,6 +661,7 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
         {"tree ended", longRun, Up::RunningWindow, endTree, false},
         {"tree ended at a message", "\"/app=" + work.File("missing.exe") + "\"", Up::Message, endTree, false},
         {"tree ended at the Save dialog", "/save", Up::SaveDialog, endTree, false},
+        {"tree ended at the ask dialog", "/ask", Up::AskDialog, endTree, false},
     };
     for (const Case& c : cases) {
         DeleteFileA(record.c_str());
@@ -671,9 +674,12 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
             program = OpenProcessById(ProbeRecord().at("pid"));
         } else if (c.up == Up::Message) {
             ASSERT_TRUE(WaitForMessageBox(toolPid, 10000)) << c.what;
-        } else {
+        } else if (c.up == Up::SaveDialog) {
             ASSERT_NE(WaitForSaveDialog(toolPid, 10000), nullptr) << c.what;
             EXPECT_FALSE(IsWindowEnabled(host.Owner())) << c.what;
+        } else {
+            ASSERT_NE(WaitForAskDialog(toolPid, 10000), nullptr) << c.what;
+            EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what;
         }
         const KernelHandle tool(OpenProcess(PROCESS_ALL_ACCESS, FALSE, toolPid));
         ASSERT_TRUE(tool) << c.what;

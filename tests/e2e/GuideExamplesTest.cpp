@@ -1,7 +1,8 @@
 // Every example of the user's guide, run the way the guide tells the user to
 // register it: the programs and the batch file it names are put where it names
 // them (on the test's Wine drive C:), and the stand-in editor starts
-// C:\Tools\pelmarind.exe with each example's arguments. The examples are read
+// C:\Tools\pelmarind.exe with each example's arguments (typing the command that
+// the guide gives for an /ask example into its dialog). The examples are read
 // from the guide's table, so that the guide cannot show one that is not run.
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <sstream>
 
 #include "support/FileHelpers.h"
+#include "tests/robot/AskDialogRobot.h"
 #include "tests/robot/HexText.h"
 #include "tests/robot/Probe.h"
 #include "tests/robot/Robot.h"
@@ -98,6 +100,7 @@ struct Example {
     std::string probeInstructions;
     std::string finalText;
     bool probeRuns;  // standing in for sort or for the editor's executable
+    std::string typed = {};  // the command typed into the ask dialog (/ask)
 };
 
 }  // namespace
@@ -111,6 +114,8 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
     const std::string record = work.File("probe.log");
     ScopedEnvironment tmp("TMP", temp.Path().c_str()), tempVariable("TEMP", temp.Path().c_str());
     ScopedEnvironment probeRecord("PELMARIND_PROBE_RECORD", record.c_str());
+    // The ask dialog's history goes to the test's folder.
+    ScopedEnvironment appData("APPDATA", work.Path().substr(0, work.Path().size() - 1));
     // Wine has no sort command, and no Python: the probe stands in for both,
     // first on the path.
     CopyFileA(ProbePath().c_str(), work.File("sort.exe").c_str(), FALSE);
@@ -141,11 +146,21 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
          "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("\xEF\xBC\xA2\r\nA\r\nC\r\n"),
          "\x82\x61\r\nA\r\nC\r\n", true},
         {"/save", {}, "", text, false},
+        // Typed at run time: the dialog opens as a filter (with UTF-8 too).
+        {"/ask", {}, "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText(sorted), sorted, true, "sort"},
+        {"/ask /io=pipe,utf8", {},
+         "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("\xEF\xBC\xA2\r\nA\r\nC\r\n"),
+         "\x82\x61\r\nA\r\nC\r\n", true, "py -X utf8 C:\\Tools\\upper.py"},
     };
 
     // The guide shows exactly these; the README only some of them.
     std::set<std::string> table;
-    for (const Example& e : examples) table.insert(e.arguments);
+    for (const Example& e : examples) {
+        table.insert(e.arguments);
+        if (!e.typed.empty()) {
+            EXPECT_NE(guide.find("`" + e.typed + "`"), std::string::npos) << "the guide gives it: " << e.typed;
+        }
+    }
     const std::vector<std::string> shown = ExampleArguments(guide, kGuideHeader);
     EXPECT_EQ(std::set<std::string>(shown.begin(), shown.end()), table);
     const std::vector<std::string> inReadme = ExampleArguments(readme, kReadmeHeader);
@@ -157,7 +172,8 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
     installed.Put(kTool, ReadFileBytes(BinPath("pelmarind.exe")));
     const std::regex named(R"(C:\\[^"]*?\\(\w+\.(exe|bat|py)))");
     for (const Example& e : examples) {
-        for (std::sregex_iterator it(e.arguments.begin(), e.arguments.end(), named), end; it != end; ++it) {
+        const std::string words = e.arguments + " " + e.typed;
+        for (std::sregex_iterator it(words.begin(), words.end(), named), end; it != end; ++it) {
             const std::string file = (*it)[1];
             const std::string bytes = (*it)[2] == "exe" ? ReadFileBytes(BinPath(file))
                                       : GuideFile(guide, (*it)[2] == "bat" ? "bat" : "python");
@@ -179,6 +195,14 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
             TypeSaveDialogName(frame, work.File("saved.txt"));
             ConfirmSaveDialog(frame);
         }
+        bool pipe = e.arguments.find("/io=pipe") != std::string::npos;
+        if (!e.typed.empty()) {
+            const HWND dialog = WaitForAskDialog(host.WaitForStartedPid(kTimeoutMs), kTimeoutMs);
+            ASSERT_NE(dialog, nullptr);
+            TypeAskCommand(dialog, e.typed);
+            pipe = AskOptionChecked(dialog, IDC_ASK_PIPE);
+            PressAskRun(dialog);
+        }
         ASSERT_TRUE(host.WaitForExit(kTimeoutMs)) << e.arguments;
         EXPECT_EQ(host.FinalText(), e.finalText) << e.arguments;
         if (e.arguments == "/save") {
@@ -189,7 +213,7 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
         const auto probe = ReadLogRecords(record, "probe");
         if (e.probeRuns) {
             ASSERT_EQ(probe.size(), 1u) << e.arguments;
-            if (e.arguments.find("/io=pipe") != std::string::npos) {
+            if (pipe) {
                 // No temporary file: the text came through standard input, as
                 // UTF-8 where asked.
                 EXPECT_EQ(probe[0].at("file").find("qlk"), std::string::npos) << e.arguments;

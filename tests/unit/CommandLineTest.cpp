@@ -95,6 +95,7 @@ TEST(PassedOnList, LeavesOutTheToolsOwnSwitchesAndQuotesTheRest) {
         // is left out, even where the switch queries give it no effect.
         {"t /hides /nowmodes /app= /APP=x /Ext=t /HIDE /hideaway /io=pipe /IO=", false, kModeNone, ""},
         {"t /iox /io", false, kModeNone, "\"/iox\" \"/io\" "},
+        {"t /ASK /asked /as /a sk", false, kModeNone, "\"/as\" \"/a\" \"sk\" "},
         {"t /APP=C:\\t\\conv.exe /Hideaway /nowmodes /app= /saveas x \"\" \"y z\" /EXT= /Hide", false, kModeNone,
          "\"/saveas\" \"x\" \"y z\" "},
         {"t /saved \"two words\" \x95\x5C", false, kModeNone, "\"/saved\" \"two words\" \"\x95\x5C\" "},
