@@ -89,7 +89,8 @@ else
 fi
 echo "== screenshot: $DEMO/running.png (the running window, before 中止)"
 
-echo "== the Save job: the tool started with /save shows its Save dialog over the editor"
+echo "== the Save job: the tool started with /save shows its Save dialog over the editor, with the"
+echo "   文字コード and 改行 lists below the file types (their defaults save the text's bytes as they are)"
 printf '%s\r\n' "[Option]" "AutoFileName=1" "DefDirOn=1" "DefDir=$(winpath "$DEMO")" > "$DEMO/host.ini"
 rm -f "$DEMO/ready" "$DEMO/go" "$DEMO/saved.txt"
 PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/standin_editor.exe" \
@@ -115,4 +116,4 @@ else
     echo "-- saved.txt differs from the editor's text" >&2
     exit 1
 fi
-echo "== screenshot: $DEMO/save-dialog.png"
+echo "== screenshot: $DEMO/save-dialog.png (the dialog as it opened, with its 文字コード and 改行 lists)"
