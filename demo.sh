@@ -124,7 +124,8 @@ echo "-- the history kept for the next run (%APPDATA%\\Pelmarind\\history.txt, h
 iconv -f CP932 -t UTF-8 "$HISTORY_DIR/history.txt" | sed 's/\t/ <TAB> /; s/\r$//'
 echo "== screenshot: $DEMO/ask.png (the ask dialog, the command typed)"
 
-echo "== the Save job: the tool started with /save shows its Save dialog over the editor"
+echo "== the Save job: the tool started with /save shows its Save dialog over the editor, with the"
+echo "   文字コード and 改行 lists below the file types (their defaults save the text's bytes as they are)"
 printf '%s\r\n' "[Option]" "AutoFileName=1" "DefDirOn=1" "DefDir=$(winpath "$DEMO")" > "$DEMO/host.ini"
 rm -f "$DEMO/ready" "$DEMO/go" "$DEMO/saved.txt"
 PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/standin_editor.exe" \
@@ -150,4 +151,4 @@ else
     echo "-- saved.txt differs from the editor's text" >&2
     exit 1
 fi
-echo "== screenshot: $DEMO/save-dialog.png"
+echo "== screenshot: $DEMO/save-dialog.png (the dialog as it opened, with its 文字コード and 改行 lists)"

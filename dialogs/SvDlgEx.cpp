@@ -1,5 +1,8 @@
 #include "dialogs/SvDlgEx.h"
 
+#include <dlgs.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <utility>
@@ -21,6 +24,8 @@ constexpr DWORD kNameBufferSize = 262;
 constexpr DWORD kMaxFileName = 260;
 constexpr std::size_t kFileNameCopyLimit = 260;
 constexpr int kDialogPathLength = 261;
+// Posted to the hook window to lay the rows out after a resize.
+constexpr UINT kLayoutListRowsMessage = WM_APP + 0x51;
 
 // The dialog being run: set just before the system dialog function is
 // called, taken and cleared by the hook procedure at WM_INITDIALOG. The hook
@@ -58,6 +63,14 @@ void CentreWindow(HWND window) {
 }
 
 UINT NotifyCode(LPARAM lParam) { return reinterpret_cast<const NMHDR*>(lParam)->code; }
+
+// A window's rectangle in the client coordinates of another window.
+RECT RectIn(HWND parent, HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
 
 struct DisabledWindows {
     std::vector<HWND> windows;
@@ -286,10 +299,34 @@ bool TSaveDialog::Execute() { return DoExecute(DialogFunction("comdlg32.dll", "G
 
 void TqzSaveDialogEx::DefaultHandler(TMessage& message) {
     TSaveDialog::DefaultHandler(message);
-    if (message.Msg == WM_NOTIFY && NotifyCode(message.LParam) == static_cast<UINT>(CDN_INITDONE)) AdjustDialogPos();
+    if (message.Msg == WM_SIZE) {
+        // The system may still move the template's controls after the hook
+        // window's new size (Wine does, taking the hook window's coordinates
+        // for the frame's): the rows follow once the resizing is done.
+        if (!FLayoutPosted && !FLayingOut && FHandle != nullptr && !ListRows.empty()) {
+            FLayoutPosted = PostMessageA(FHandle, kLayoutListRowsMessage, 0, 0) != FALSE;
+        }
+    } else if (message.Msg == kLayoutListRowsMessage) {
+        FLayoutPosted = false;
+        LayoutListRows();
+    } else if (message.Msg == WM_NOTIFY) {
+        const UINT code = NotifyCode(message.LParam);
+        if (code == static_cast<UINT>(CDN_INITDONE)) {
+            ShowListRows();
+            AdjustDialogPos();
+        } else if (code == static_cast<UINT>(CDN_FILEOK)) {
+            TakeListChoices();
+        }
+    }
 }
 
 BOOL TqzSaveDialogEx::RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record) {
+    // (The template's name is the small record's last field: both forms carry it.)
+    if (FTemplateName != nullptr && (record.Flags & OFN_EXPLORER) != 0) {
+        record.Flags |= OFN_ENABLETEMPLATE;
+        record.hInstance = FTemplateInstance;
+        record.lpTemplateName = FTemplateName;
+    }
     const TPlatformVersion& v = PlatformVersion();
     if (!UsesLargeDialogRecord(v.PlatformId, v.MajorVersion, v.MinorVersion)) {
         return TSaveDialog::RunSystemDialog(function, record);
@@ -301,6 +338,79 @@ BOOL TqzSaveDialogEx::RunSystemDialog(TDialogFunc function, OPENFILENAMEA& recor
     // the caller's record after a cancelled run too.
     ScopeGuard copyBack([&] { std::memcpy(&record, &large, kDialogRecordSize); });
     return TSaveDialog::RunSystemDialog(function, large);
+}
+
+// The rows' controls get the dialog's own font, their texts and the
+// preselected entries.
+void TqzSaveDialogEx::ShowListRows() {
+    FLayoutPosted = false;  // (a message posted to an earlier run's window is gone with it)
+    if (FHandle == nullptr || ListRows.empty()) return;
+    const HWND typeList = GetDlgItem(GetParent(FHandle), cmb1);
+    const auto font = typeList != nullptr ? static_cast<WPARAM>(SendMessageA(typeList, WM_GETFONT, 0, 0)) : 0;
+    for (const TDialogListRow& row : ListRows) {
+        const HWND label = GetDlgItem(FHandle, row.LabelId), list = GetDlgItem(FHandle, row.ListId);
+        if (label == nullptr || list == nullptr) continue;
+        if (font != 0) {
+            SendMessageA(label, WM_SETFONT, font, FALSE);
+            SendMessageA(list, WM_SETFONT, font, FALSE);
+        }
+        SetWindowTextA(label, row.Label.c_str());
+        SendMessageA(list, CB_RESETCONTENT, 0, 0);
+        for (const std::string& item : row.Items) SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(row.ItemIndex), 0);
+    }
+    LayoutListRows();
+}
+
+// The rows follow the file-type row at the distance from the name row to it,
+// each label under the file-type label and each list under the file-type
+// list, as wide as it. The hook window is cut down to the band below the
+// file-type row, no wider than that list, and put right after the list in the
+// frame's z-order: Tab then goes from the file types through the rows to the
+// buttons, and the hook window, now above the buttons, covers none of them.
+// Without the dialog's own rows to follow, the template's layout stays.
+void TqzSaveDialogEx::LayoutListRows() {
+    if (FHandle == nullptr || ListRows.empty() || FLayingOut) return;
+    const HWND frame = GetParent(FHandle);
+    const HWND typeLabel = GetDlgItem(frame, stc2), typeList = GetDlgItem(frame, cmb1);
+    HWND nameBox = GetDlgItem(frame, cmb13);
+    if (nameBox == nullptr) nameBox = GetDlgItem(frame, edt1);
+    if (typeLabel == nullptr || typeList == nullptr || nameBox == nullptr) return;
+    const RECT label = RectIn(frame, typeLabel), list = RectIn(frame, typeList);
+    const LONG pitch = list.top - RectIn(frame, nameBox).top;
+    if (pitch <= 0) return;
+    // (Resizing the hook window sends it WM_SIZE again.)
+    FLayingOut = true;
+    const ScopeGuard laidOut([this] { FLayingOut = false; });
+    RECT client{};
+    GetClientRect(frame, &client);
+    const LONG bandTop = list.bottom;
+    SetWindowPos(FHandle, typeList, 0, bandTop, list.right, std::max<LONG>(client.bottom - bandTop, 0), SWP_NOACTIVATE);
+    LONG offset = 0;
+    for (const TDialogListRow& row : ListRows) {
+        const HWND rowLabel = GetDlgItem(FHandle, row.LabelId), rowList = GetDlgItem(FHandle, row.ListId);
+        if (rowLabel == nullptr || rowList == nullptr) continue;
+        offset += pitch;
+        SetWindowPos(rowLabel, nullptr, label.left, label.top + offset - bandTop, label.right - label.left,
+                     label.bottom - label.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        // A drop-down list's height is its field's and its open list's together.
+        const RECT field = RectIn(FHandle, rowList);
+        const auto itemHeight = static_cast<LONG>(SendMessageA(rowList, CB_GETITEMHEIGHT, 0, 0));
+        const auto items = static_cast<LONG>(std::max<std::size_t>(row.Items.size(), 1));
+        SetWindowPos(rowList, nullptr, list.left, list.top + offset - bandTop, list.right - list.left,
+                     field.bottom - field.top + itemHeight * items + 2 * GetSystemMetrics(SM_CYBORDER),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void TqzSaveDialogEx::TakeListChoices() {
+    if (FHandle == nullptr) return;
+    for (TDialogListRow& row : ListRows) {
+        const HWND list = GetDlgItem(FHandle, row.ListId);
+        if (list == nullptr) continue;
+        const LRESULT index = SendMessageA(list, CB_GETCURSEL, 0, 0);
+        if (index >= 0 && index < static_cast<LRESULT>(row.Items.size())) row.ItemIndex = static_cast<int>(index);
+    }
 }
 
 void TqzSaveDialogEx::AdjustDialogPos() {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "dialogs/core/DialogRules.h"
 
@@ -144,17 +145,50 @@ public:
     bool Execute() override;
 };
 
+// A row that the program adds below the file-type row of the Explorer-style
+// dialog: a label and a drop-down list, two controls of the child template.
+struct TDialogListRow {
+    int LabelId = 0;
+    int ListId = 0;
+    std::string Label;  // with its access key, as in "種類(&T):"
+    std::vector<std::string> Items;
+    // Preselected; after a confirmed dialog, the user's choice.
+    int ItemIndex = 0;
+};
+
 class TqzSaveDialogEx : public TSaveDialog {
 public:
-    // The family's handling, then the placement once the dialog is initialised.
+    // The family's handling; once the dialog is initialised the rows, then
+    // the placement; the rows again whenever the dialog is resized, and the
+    // choices taken when the user confirms.
     void DefaultHandler(TMessage& message) override;
-    // The large record on Windows 2000 and later and on Windows Me.
+    // The large record on Windows 2000 and later and on Windows Me; the
+    // child template in either (the Explorer-style dialog only).
     BOOL RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record) override;
     // Proposes the centred position, lets OnQueryDlgPos change it, keeps the
     // frame inside the work area and moves it there.
     virtual void AdjustDialogPos();
 
+    // The dialog resource that the system shows under the hook, below its
+    // own controls (the frame grows by its height): the ListRows' controls.
+    // Without one (name nullptr) the dialog is the system's alone.
+    void SetTemplate(HINSTANCE instance, const char* name) {
+        FTemplateInstance = instance;
+        FTemplateName = name;
+    }
+
     TQueryDlgPosEvent OnQueryDlgPos;
+    std::vector<TDialogListRow> ListRows;
+
+private:
+    void ShowListRows();
+    void LayoutListRows();
+    void TakeListChoices();
+
+    HINSTANCE FTemplateInstance = nullptr;
+    const char* FTemplateName = nullptr;
+    bool FLayingOut = false;
+    bool FLayoutPosted = false;
 };
 
 // The point pulled back so that a frame with the given right and bottom edges

@@ -3,13 +3,16 @@
 // the JIS characters), or refused at the first bad character. Then as a
 // program's result behind each byte-order mark: UTF-16 (either order) decoded
 // the long way to UTF-8 must give what the UTF-8 conversion gives, or the same
-// refusal; a refused result keeps its bytes.
+// refusal; a refused result keeps its bytes. Saved in each encoding with each
+// line end: UTF-16 LE holds the characters of UTF-8, and the line ends are
+// what a plain rewrite gives.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "support/core/ResultText.h"
+#include "support/core/SaveEncoding.h"
 #include "support/core/Utf8Text.h"
 
 namespace {
@@ -168,6 +171,62 @@ void AsResults(std::string_view bytes) {
     if (be.ok()) Require(result == fromLe);
 }
 
+// The code points of UTF-8 that the conversion wrote (so well-formed).
+std::u32string DecodeUtf8(std::string_view text) {
+    std::u32string points;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        const std::size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? b : b & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        points += c;
+        i += length;
+    }
+    return points;
+}
+
+// Line ends rewritten the plain way, on code points.
+std::u32string PlainLineEnds(const std::u32string& text, SaveLineEnds lineEnds) {
+    if (lineEnds == SaveLineEnds::AsTheyAre) return text;
+    const std::u32string end = lineEnds == SaveLineEnds::CrLf ? U"\r\n" : U"\n";
+    std::u32string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n') ++i;
+        if (text[i] == U'\r' || text[i] == U'\n') out += end;
+        else out += text[i];
+    }
+    return out;
+}
+
+void Saved(std::string_view bytes) {
+    std::string utf8;
+    const bool valid = Cp932ToUtf8(bytes, utf8).ok();
+    const std::u32string points = valid ? DecodeUtf8(utf8) : std::u32string();
+    for (SaveLineEnds lineEnds : {SaveLineEnds::AsTheyAre, SaveLineEnds::CrLf, SaveLineEnds::Lf}) {
+        std::string ansi, viaUtf8, viaUtf16;
+        Require(EncodeTextForSave(bytes, SaveEncoding::Ansi, lineEnds, ansi).ok());
+        // Code page 932 has no CR or LF byte inside a character: ANSI's line
+        // ends are those of the bytes taken one by one.
+        std::u32string ansiPoints(bytes.begin(), bytes.end()), ansiBack(ansi.begin(), ansi.end());
+        for (char32_t& c : ansiPoints) c &= 0xFF;
+        for (char32_t& c : ansiBack) c &= 0xFF;
+        Require(ansiBack == PlainLineEnds(ansiPoints, lineEnds));
+        const TextConversion r8 = EncodeTextForSave(bytes, SaveEncoding::Utf8Bom, lineEnds, viaUtf8);
+        const TextConversion r16 = EncodeTextForSave(bytes, SaveEncoding::Utf16LeBom, lineEnds, viaUtf16);
+        Require(r8.ok() == valid && r16.ok() == valid && r8.offset == r16.offset && r8.line == r16.line);
+        if (!valid) continue;
+        Require(viaUtf8.substr(0, 3) == "\xEF\xBB\xBF" && viaUtf16.substr(0, 2) == "\xFF\xFE");
+        Require(viaUtf16.size() % 2 == 0);
+        std::u32string fromUtf16;
+        for (std::size_t i = 2; i < viaUtf16.size(); i += 2) {
+            fromUtf16 += static_cast<char32_t>(static_cast<unsigned char>(viaUtf16[i]) |
+                                               static_cast<unsigned char>(viaUtf16[i + 1]) << 8);
+        }
+        const std::u32string expected = PlainLineEnds(points, lineEnds);
+        Require(DecodeUtf8(std::string_view(viaUtf8).substr(3)) == expected && fromUtf16 == expected);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -175,5 +234,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AsCp932(bytes);
     AsUtf8(bytes);
     AsResults(bytes);
+    Saved(bytes);
     return 0;
 }

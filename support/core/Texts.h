@@ -61,6 +61,20 @@ inline constexpr char kTimeStampFailed[] = "一時ファイルの更新日時を
 inline constexpr char kSaveDialogUnavailable[] =
     "［名前を付けて保存］ダイアログ ボックスを表示できません。次のシステムのライブラリまたは関数が見つかりません。\r\n\r\n%s";
 
+// The text is not valid Shift_JIS and cannot be saved in the chosen Unicode
+// encoding: the encoding's name from the list, the first bad byte's line.
+inline constexpr char kSaveNotShiftJis[] =
+    "テキストを %s で保存できませんでした（%s 行目に Shift_JIS として正しくないバイトがあります）。"
+    "ファイルは作成していません。文字コードに ANSI (Shift_JIS) を選ぶと、テキストをそのまま保存できます。";
+
+// The two lists that the Save dialog adds below the file types, in the order
+// of SaveEncoding and SaveLineEnds; the first entry of each is the default.
+inline constexpr char kSaveEncodingLabel[] = "文字コード(&E):";
+inline constexpr const char* kSaveEncodingNames[] = {"ANSI (Shift_JIS)", "UTF-8", "UTF-8 (BOM 付き)",
+                                                     "UTF-16 LE (BOM 付き)"};
+inline constexpr char kSaveLineEndsLabel[] = "改行(&L):";
+inline constexpr const char* kSaveLineEndsNames[] = {"そのまま", "CR+LF", "LF"};
+
 // File helper errors; %s stands for the file name.
 inline constexpr char kCannotCreateFile[] = "ﾌｧｲﾙ %s を作成できません";
 inline constexpr char kCannotOpenFile[] = "ﾌｧｲﾙ %s は開けません";
@@ -73,7 +87,7 @@ inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTak
                                                 kOutOfMemory,        kUnexpectedError,  kIoSwitchInvalid,
                                                 kFilterFailed,       kFilterNoOutput,   kFilterOutputTooLarge,
                                                 kTextNotUtf8,        kResultNotShiftJis, kTimeStampFailed,
-                                                kSaveDialogUnavailable, kPipesFailed};
+                                                kSaveDialogUnavailable, kPipesFailed, kSaveNotShiftJis};
 
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";

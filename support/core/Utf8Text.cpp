@@ -50,16 +50,33 @@ void PutUtf8(char* out, std::uint32_t c) {
     }
 }
 
+// The forms code page 932 is converted to.
+enum class Form { Utf8, Utf16Le };
+
+std::size_t EncodedLength(Form form, std::uint32_t c) { return form == Form::Utf16Le ? 2 : Utf8Length(c); }
+
+// A BMP code point in the form.
+void PutEncoded(Form form, char* out, std::uint32_t c) {
+    if (form == Form::Utf8) {
+        PutUtf8(out, c);
+    } else {
+        out[0] = static_cast<char>(c & 0xFF);
+        out[1] = static_cast<char>(c >> 8);
+    }
+}
+
 // Both conversions walk their input twice: once to check it and measure the
 // result (kWrite false, `out` unused), once to write it into a string of
 // exactly that size, so that a text of hundreds of MiB needs no spare room.
-template <bool kWrite>
+template <Form kForm, bool kWrite>
 std::size_t WalkCp932(std::string_view in, char* out, TextConversion& result) {
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const std::size_t n = in.size();
     std::size_t i = 0, length = 0;
     while (i < n) {
-        if (CopyEightAscii<kWrite>(p, n, i, out, length)) continue;
+        if constexpr (kForm == Form::Utf8) {
+            if (CopyEightAscii<kWrite>(p, n, i, out, length)) continue;
+        }
         const unsigned char b = p[i];
         std::uint16_t c = kCp932SingleByte[b];
         std::size_t width = 1;
@@ -75,11 +92,23 @@ std::size_t WalkCp932(std::string_view in, char* out, TextConversion& result) {
             result = Failure(TextConversion::Fault::InvalidCp932, in, i, width);
             return 0;
         }
-        if constexpr (kWrite) PutUtf8(out + length, c);
-        length += Utf8Length(c);
+        if constexpr (kWrite) PutEncoded(kForm, out + length, c);
+        length += EncodedLength(kForm, c);
         i += width;
     }
     return length;
+}
+
+template <Form kForm>
+TextConversion ConvertCp932(std::string_view cp932, std::string& converted, std::string_view prefix) {
+    TextConversion result;
+    const std::size_t length = WalkCp932<kForm, false>(cp932, nullptr, result);
+    if (!result.ok()) return result;
+    std::string text(prefix.size() + length, '\0');  // (`converted` may be the input's own string)
+    std::copy(prefix.begin(), prefix.end(), text.begin());
+    WalkCp932<kForm, true>(cp932, text.data() + prefix.size(), result);
+    converted = std::move(text);
+    return result;
 }
 
 // Unicode -> code page 932 for the BMP: a single byte (up to 0xFF), a pair
@@ -282,14 +311,12 @@ TextConversion Utf16InPlace(std::string& text) {
 
 }  // namespace
 
-TextConversion Cp932ToUtf8(std::string_view cp932, std::string& utf8) {
-    TextConversion result;
-    const std::size_t length = WalkCp932<false>(cp932, nullptr, result);
-    if (!result.ok()) return result;
-    std::string text(length, '\0');  // (`utf8` may be the input's own string)
-    WalkCp932<true>(cp932, text.data(), result);
-    utf8 = std::move(text);
-    return result;
+TextConversion Cp932ToUtf8(std::string_view cp932, std::string& utf8, std::string_view prefix) {
+    return ConvertCp932<Form::Utf8>(cp932, utf8, prefix);
+}
+
+TextConversion Cp932ToUtf16Le(std::string_view cp932, std::string& utf16, std::string_view prefix) {
+    return ConvertCp932<Form::Utf16Le>(cp932, utf16, prefix);
 }
 
 TextConversion Utf8ToCp932(std::string_view utf8, std::string& cp932) {

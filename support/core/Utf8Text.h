@@ -25,9 +25,13 @@ struct TextConversion {
 };
 
 // Code page 932 as Windows maps it (what MultiByteToWideChar(932) takes with
-// MB_ERR_INVALID_CHARS), to UTF-8 without a BOM. On failure `utf8`
-// is left as it was.
-TextConversion Cp932ToUtf8(std::string_view cp932, std::string& utf8);
+// MB_ERR_INVALID_CHARS), to UTF-8, written after `prefix` (a byte-order mark
+// where one is wanted; the fault's offset counts only the text). On failure
+// `utf8` is left as it was.
+TextConversion Cp932ToUtf8(std::string_view cp932, std::string& utf8, std::string_view prefix = {});
+// The same to UTF-16 little-endian: every character of code page 932 is one
+// 16-bit unit (none lies beyond the BMP).
+TextConversion Cp932ToUtf16Le(std::string_view cp932, std::string& utf16, std::string_view prefix = {});
 
 // UTF-8 (a leading BOM dropped) to code page 932, each character to the code
 // Windows gives it, and the JIS forms U+301C, U+2016, U+2212, U+00A2, U+00A3,

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/SaveOptionsIds.h"
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
 #include "tests/robot/Robot.h"
@@ -263,9 +264,104 @@ TEST(SaveJob, OnAnOlderPlatformTheDialogRunsOnTheSmallRecord) {
     EXPECT_NE(GetDlgItem(run.Frame(), kSaveDialogNameEditId), nullptr);
     EXPECT_EQ(GetDlgItem(run.Frame(), kSaveDialogNameComboId), nullptr);
     EXPECT_EQ(SaveDialogSelectedType(run.Frame()), 2);
+    // The small record carries the child template too.
+    EXPECT_EQ(SaveDialogListSelection(run.Frame(), IDC_SAVE_ENCODING), 0);
     const std::string target = run.Dir().File("older.txt");
     TypeSaveDialogName(run.Frame(), target);
     ConfirmSaveDialog(run.Frame());
     run.ExpectEndedLeavingTheHostAlone(text);
     EXPECT_EQ(ReadFileBytes(target), text);
+}
+
+// The two rows below the file types: their labels, entries and defaults, laid
+// out like the file-type row (one row's distance apart, as wide, inside the
+// frame), next after it when tabbing, and following it when the dialog grows.
+TEST(SaveJob, EncodingAndLineEndRowsFollowTheFileTypeRow) {
+    SaveRun run("text", "");
+    const HWND frame = run.Frame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(TextOf(SaveDialogControl(frame, IDC_SAVE_ENCODING_LABEL)), "文字コード(&E):");
+    EXPECT_EQ(TextOf(SaveDialogControl(frame, IDC_SAVE_LINE_ENDS_LABEL)), "改行(&L):");
+    EXPECT_EQ(SaveDialogListEntries(frame, IDC_SAVE_ENCODING),
+              (std::vector<std::string>{"ANSI (Shift_JIS)", "UTF-8", "UTF-8 (BOM 付き)", "UTF-16 LE (BOM 付き)"}));
+    EXPECT_EQ(SaveDialogListEntries(frame, IDC_SAVE_LINE_ENDS), (std::vector<std::string>{"そのまま", "CR+LF", "LF"}));
+    EXPECT_EQ(SaveDialogListSelection(frame, IDC_SAVE_ENCODING), 0);
+    EXPECT_EQ(SaveDialogListSelection(frame, IDC_SAVE_LINE_ENDS), 0);
+    const HWND typeList = GetDlgItem(frame, kSaveDialogTypeListId);
+    const HWND encoding = SaveDialogControl(frame, IDC_SAVE_ENCODING), lineEnds = SaveDialogControl(frame, IDC_SAVE_LINE_ENDS);
+    EXPECT_EQ(GetNextDlgTabItem(frame, typeList, FALSE), encoding);
+    EXPECT_EQ(GetNextDlgTabItem(frame, encoding, FALSE), lineEnds);
+    EXPECT_EQ(GetNextDlgTabItem(frame, lineEnds, FALSE), GetDlgItem(frame, IDOK));
+    for (const SIZE growth : {SIZE{0, 0}, SIZE{120, 90}}) {
+        const RECT before = WindowRectOf(frame);
+        SetWindowPos(frame, nullptr, 0, 0, before.right - before.left + growth.cx, before.bottom - before.top + growth.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT name = WindowRectOf(SaveDialogNameBox(frame)), type = WindowRectOf(typeList);
+        // The rows follow once the dialog has done its resizing.
+        const DWORD start = GetTickCount();
+        while (WindowRectOf(lineEnds).right != type.right && GetTickCount() - start < Scaled(2000)) Sleep(20);
+        const RECT typeLabel = WindowRectOf(GetDlgItem(frame, 0x441));
+        RECT client{};
+        GetClientRect(frame, &client);
+        MapWindowPoints(frame, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        const LONG pitch = type.top - name.top;
+        LONG row = 1;
+        for (const auto& [labelId, listId] : {std::pair{IDC_SAVE_ENCODING_LABEL, IDC_SAVE_ENCODING},
+                                              std::pair{IDC_SAVE_LINE_ENDS_LABEL, IDC_SAVE_LINE_ENDS}}) {
+            const RECT label = WindowRectOf(SaveDialogControl(frame, labelId));
+            const RECT list = WindowRectOf(SaveDialogControl(frame, listId));
+            EXPECT_EQ(label.left, typeLabel.left) << growth.cx;
+            EXPECT_EQ(label.top, typeLabel.top + row * pitch) << growth.cx;
+            EXPECT_EQ(list.left, type.left) << growth.cx;
+            EXPECT_EQ(list.right, type.right) << growth.cx;
+            EXPECT_EQ(list.top, type.top + row * pitch) << growth.cx;
+            EXPECT_LE(list.bottom, client.bottom) << growth.cx;
+            ++row;
+        }
+    }
+    CancelSaveDialog(frame);
+    run.ExpectEndedLeavingTheHostAlone("text");
+}
+
+// The file's bytes for the choices: the encoding, then the line ends. A text
+// that is not Shift_JIS is refused in a Unicode encoding (a message naming
+// its line, no file) and saved as ANSI.
+TEST(SaveJob, TheChosenEncodingAndLineEndsGiveTheFilesBytes) {
+    using namespace std::string_literals;
+    const std::string text = "\x93\xFA\x96\x7B\r\nb\rc\n";  // 日本
+    const std::string invalid = "ok\r\nline \x81\x20 x\r\n";
+    struct Case {
+        std::string text;
+        int encoding, lineEnds;
+        std::string bytes;  // empty: refused
+    };
+    const Case cases[] = {
+        {text, 0, 0, text},
+        {text, 2, 2, "\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC\nb\nc\n"},
+        {text, 3, 1, "\xFF\xFE\xE5\x65\x2C\x67\r\0\n\0b\0\r\0\n\0c\0\r\0\n\0"s},
+        {invalid, 1, 0, ""},
+        {invalid, 0, 2, "ok\nline \x81\x20 x\n"},
+    };
+    for (const Case& c : cases) {
+        // (An edit control would hold the invalid bytes as other characters.)
+        SaveRun run(c.text, "", c.text == invalid ? std::vector<std::string>{"--raw-text-window"} : std::vector<std::string>{});
+        ASSERT_NE(run.Frame(), nullptr) << c.encoding;
+        SelectSaveDialogListEntry(run.Frame(), IDC_SAVE_ENCODING, c.encoding);
+        SelectSaveDialogListEntry(run.Frame(), IDC_SAVE_LINE_ENDS, c.lineEnds);
+        const std::string target = run.Dir().File("saved.txt");
+        TypeSaveDialogName(run.Frame(), target);
+        ConfirmSaveDialog(run.Frame());
+        if (c.bytes.empty()) {
+            const auto box = WaitForMessageBox(run.Pid(), kTimeoutMs);
+            ASSERT_TRUE(box.has_value());
+            EXPECT_EQ(box->text, FormatMessageTexts(kSaveNotShiftJis, {"UTF-8", "2"}));
+            EXPECT_TRUE(box->exclamationIcon);
+            PressButton(box->window, IDOK);
+            run.ExpectEndedLeavingTheHostAlone(c.text, false);
+            EXPECT_FALSE(FileExists(target));
+        } else {
+            run.ExpectEndedLeavingTheHostAlone(c.text);
+            EXPECT_EQ(ReadFileBytes(target), c.bytes) << c.encoding << " " << c.lineEnds;
+        }
+    }
 }

@@ -45,31 +45,47 @@ HWND SaveDialogNameEdit(HWND frame) {
     return FindDescendant(box, "Edit");
 }
 
-std::vector<std::string> SaveDialogTypes(HWND frame) {
-    std::vector<std::string> types;
-    HWND list = GetDlgItem(frame, kSaveDialogTypeListId);
+HWND SaveDialogControl(HWND frame, int id) {
+    if (HWND own = GetDlgItem(frame, id)) return own;
+    for (HWND child = FindWindowExA(frame, nullptr, nullptr, nullptr); child != nullptr;
+         child = FindWindowExA(frame, child, nullptr, nullptr)) {
+        if (ClassNameOf(child) != "#32770") continue;
+        if (HWND inTemplate = GetDlgItem(child, id)) return inTemplate;
+    }
+    return nullptr;
+}
+
+std::vector<std::string> SaveDialogListEntries(HWND frame, int id) {
+    std::vector<std::string> entries;
+    HWND list = SaveDialogControl(frame, id);
     const auto count = SendMessageW(list, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         const auto length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
         std::wstring text(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, L'\0');
         const auto got = SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
         text.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
-        types.push_back(Cp932FromUtf16(text));
+        entries.push_back(Cp932FromUtf16(text));
     }
-    return types;
+    return entries;
 }
 
-int SaveDialogSelectedType(HWND frame) {
-    return static_cast<int>(SendMessageW(GetDlgItem(frame, kSaveDialogTypeListId), CB_GETCURSEL, 0, 0));
+int SaveDialogListSelection(HWND frame, int id) {
+    return static_cast<int>(SendMessageW(SaveDialogControl(frame, id), CB_GETCURSEL, 0, 0));
 }
 
-void SelectSaveDialogType(HWND frame, int index) {
-    HWND list = GetDlgItem(frame, kSaveDialogTypeListId);
+void SelectSaveDialogListEntry(HWND frame, int id, int index) {
+    HWND list = SaveDialogControl(frame, id);
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    // A click sends both notices; dialogs differ in which one they act on.
-    SendMessageW(frame, WM_COMMAND, MAKEWPARAM(kSaveDialogTypeListId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    SendMessageW(frame, WM_COMMAND, MAKEWPARAM(kSaveDialogTypeListId, CBN_SELENDOK), reinterpret_cast<LPARAM>(list));
+    HWND parent = GetParent(list);
+    SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK), reinterpret_cast<LPARAM>(list));
 }
+
+std::vector<std::string> SaveDialogTypes(HWND frame) { return SaveDialogListEntries(frame, kSaveDialogTypeListId); }
+
+int SaveDialogSelectedType(HWND frame) { return SaveDialogListSelection(frame, kSaveDialogTypeListId); }
+
+void SelectSaveDialogType(HWND frame, int index) { SelectSaveDialogListEntry(frame, kSaveDialogTypeListId, index); }
 
 std::string SaveDialogName(HWND frame) { return TextOf(SaveDialogNameEdit(frame)); }
 

@@ -26,6 +26,15 @@ int SaveDialogSelectedType(HWND frame);  // 0-based, -1 for none
 // Picks a type the way the user would (selection, then the change notice).
 void SelectSaveDialogType(HWND frame, int index);
 
+// A control of the dialog by id: the frame's own, or one of a child template
+// under the hook (a child of a child of the frame); 0 when there is none.
+HWND SaveDialogControl(HWND frame, int id);
+// A drop-down list's entries (code page 932, as above) and its selection
+// (0-based, -1 for none); a selection made as a click would make it.
+std::vector<std::string> SaveDialogListEntries(HWND frame, int id);
+int SaveDialogListSelection(HWND frame, int id);
+void SelectSaveDialogListEntry(HWND frame, int id, int index);
+
 std::string SaveDialogName(HWND frame);
 void TypeSaveDialogName(HWND frame, const std::string& name);
 
