@@ -7,9 +7,9 @@ namespace {
 
 BeforeShowing gBeforeShowing = nullptr;
 
-void ShowBox(const std::string& text, UINT icon) {
+int ShowBox(const std::string& text, UINT style) {
     if (gBeforeShowing != nullptr) gBeforeShowing();
-    MessageBoxA(HostOwnerForMessages(), text.c_str(), kAppCaption, MB_OK | icon);
+    return MessageBoxA(HostOwnerForMessages(), text.c_str(), kAppCaption, style);
 }
 
 }  // namespace
@@ -18,6 +18,10 @@ void SetBeforeShowing(BeforeShowing hook) { gBeforeShowing = hook; }
 
 HWND HostOwnerForMessages() { return IsWindow(HostOwnerWindow) ? HostOwnerWindow : nullptr; }
 
-void ShowWarning(const std::string& text) { ShowBox(text, MB_ICONWARNING); }
+void ShowWarning(const std::string& text) { ShowBox(text, MB_OK | MB_ICONWARNING); }
 
-void ShowError(const std::string& text) { ShowBox(text, MB_ICONERROR); }
+bool AskWarning(const std::string& text) {
+    return ShowBox(text, MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) == IDYES;
+}
+
+void ShowError(const std::string& text) { ShowBox(text, MB_OK | MB_ICONERROR); }

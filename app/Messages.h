@@ -16,5 +16,8 @@ void SetBeforeShowing(BeforeShowing hook);
 
 // The tool's own warnings: the exclamation icon.
 void ShowWarning(const std::string& text);
+// A question with the exclamation icon, answered はい or いいえ, いいえ the
+// default (the answer that changes nothing). True only for はい.
+bool AskWarning(const std::string& text);
 // The default error display, for errors that ended a job: the error icon.
 void ShowError(const std::string& text);

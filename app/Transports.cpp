@@ -9,11 +9,12 @@
 
 namespace {
 
-// The program's short path, found where it is started: in the system's own
+// The program as the command line names it (its short path, quoted when
+// that still holds a blank), found where it is started: in the system's own
 // system folder (a 64-bit one included).
 std::string ProgramPath(const RunRequest& request) {
     const NativeSystemFolder nativeSystemFolder;
-    return GetShortPath(request.program);
+    return UsableProgramPath(request.program);
 }
 
 RunEnd EndOf(RunOutcome outcome) {
@@ -48,11 +49,13 @@ ProgramRun RunThroughFile(const RunRequest& request, ProgramInput& input, RunObs
     }
     run.handedOn = HandedOnFileName(file);
     run.end = EndOf(RunAndWait(ProgramPath(request), request.passedOnList + " " + run.handedOn, request.hide,
-                               &observer));
+                               &observer, &run.exitCode));
     if (run.end != RunEnd::Ended) return run;
     EndPhase("process start and wait");
-    // A time set back counts as a change too.
-    run.changed = GetFileModifiedTime(file) != run.initialModifiedTime;
+    // A time set back counts as a change too; with the same time (a
+    // converter that keeps it, 2-second times, a run within one tick) the
+    // bytes decide, compared a piece at a time (ResultChanged's rule).
+    run.changed = GetFileModifiedTime(file) != run.initialModifiedTime || !FileHoldsExactly(file, *input.bytes);
     return run;
 }
 
@@ -61,6 +64,7 @@ ProgramRun RunThroughPipe(const RunRequest& request, ProgramInput& input, RunObs
     run.filter = RunFilter(ProgramPath(request), request.passedOnList, request.hide, *input.bytes,
                            static_cast<std::size_t>(kMaxTextBytes), &observer);
     run.end = EndOf(run.filter.Outcome);
+    run.exitCode = run.filter.ExitCode;
     if (run.filter.Outcome == RunOutcome::NoPipes) ShowWarning(kPipesFailed);
     return run;
 }

@@ -25,11 +25,13 @@ struct ProgramRun {
     RunEnd end = RunEnd::NotStarted;
     // Through a file: the file's name as the program got it (a failed launch
     // names it), its time when the text was handed over, and whether the
-    // program changed it.
+    // program changed it (its time, or with the same time its size or bytes).
     std::string handedOn;
     double initialModifiedTime = 0;
     bool changed = false;
-    // Through the pipe: the exit code, the output and the first errors.
+    // The program's exit code, through either transport.
+    DWORD exitCode = 0;
+    // Through the pipe: the output and the first errors.
     FilterResult filter;
 };
 

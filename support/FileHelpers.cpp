@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <new>
 
 #include "base/CodePageWin32.h"
@@ -59,6 +61,26 @@ bool LoadTextFromFile(const std::string& fileName, std::string& text) {
     // sized must not bring zero bytes into the editor.
     text.resize(read);
     emptyOnFailure.Dismiss();
+    return true;
+}
+
+bool FileHoldsExactly(const std::string& fileName, std::string_view bytes) {
+    FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return true;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) return true;
+    if (static_cast<unsigned long long>(size.QuadPart) != bytes.size()) return false;
+    constexpr DWORD kPiece = 1u << 16;
+    std::unique_ptr<char[]> piece(new char[kPiece]);
+    for (std::size_t done = 0; done < bytes.size();) {
+        DWORD read = 0;
+        const auto want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kPiece));
+        if (!ReadFile(file.Get(), piece.get(), want, &read, nullptr)) return true;
+        if (read == 0) return false;  // shorter than it was sized
+        if (std::memcmp(piece.get(), bytes.data() + done, read) != 0) return false;
+        done += read;
+    }
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 // The text is the whole file, byte for byte: no byte-order mark, no
 // conversion, no terminating zero. Failures raise ToolError with the user's
@@ -11,6 +12,10 @@ void SaveTextToFile(const std::string& text, const std::string& fileName);
 // than kMaxTextBytes (its size taken in 64 bits), or no memory for it. A file
 // that cannot be opened, sized or read raises ToolError; `text` is emptied.
 [[nodiscard]] bool LoadTextFromFile(const std::string& fileName, std::string& text);
+// Whether the file holds exactly `bytes`: its size first, then its bytes a
+// piece at a time, so that no second copy of a large text is made. A file
+// that cannot be opened or read counts as holding them (nothing to take).
+bool FileHoldsExactly(const std::string& fileName, std::string_view bytes);
 // The last-write time in local time as a date-time value; 0 when it cannot be
 // had: the file is missing, or still cannot be opened for its attributes
 // after about a second.

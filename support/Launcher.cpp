@@ -108,12 +108,16 @@ StartedProgram StartInJob(std::string commandLine, STARTUPINFOA& startup, bool i
 
 }  // namespace
 
-RunOutcome RunAndWait(const std::string& program, const std::string& arguments, bool hide, RunObserver* observer) {
+RunOutcome RunAndWait(const std::string& program, const std::string& arguments, bool hide, RunObserver* observer,
+                      DWORD* exitCode) {
     STARTUPINFOA startup = ChildStartupInfo(hide && IsInterpreterCommand(program, SystemCodePage()));
     StartedProgram started = StartInJob(program + ' ' + arguments, startup, false, 0);
     if (!started.process) return RunOutcome::NotStarted;
     ProgramWait wait(started.process.Get(), observer);
-    if (wait.Run()) return RunOutcome::Ended;
+    if (wait.Run()) {
+        if (exitCode != nullptr && !GetExitCodeProcess(started.process.Get(), exitCode)) *exitCode = 0;
+        return RunOutcome::Ended;
+    }
     EndProgram(started.process.Get(), started.job.Get());
     return RunOutcome::Aborted;
 }

@@ -20,7 +20,8 @@ enum class RunOutcome {
 // arguments) is an interpreter call that runs one command and ends
 // (IsInterpreterCommand), otherwise the tool's own. Gives NotStarted, at once
 // and with nothing left open, when the platform refuses to start the
-// program. The exit code is not read.
+// program. When the program ended and `exitCode` is given, its exit code is
+// put there.
 //
 // The program is started in a job of its own (where the system allows one),
 // so that an abort ends the processes it started as well; the job ends
@@ -29,7 +30,8 @@ enum class RunOutcome {
 //
 // A WM_QUIT taken from the queue during the wait does not end it: the wait
 // goes on until the child has ended, and the quit is posted again then.
-RunOutcome RunAndWait(const std::string& program, const std::string& arguments, bool hide, RunObserver* observer);
+RunOutcome RunAndWait(const std::string& program, const std::string& arguments, bool hide, RunObserver* observer,
+                      DWORD* exitCode = nullptr);
 // What a filter run gave.
 struct FilterResult {
     RunOutcome Outcome = RunOutcome::NotStarted;

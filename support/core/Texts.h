@@ -22,9 +22,20 @@ inline constexpr char kUnexpectedError[] = "予期しないエラーが発生し
 // Runs with /io=.
 inline constexpr char kIoSwitchInvalid[] =
     "スイッチ /io= の値「%s」は使えません。pipe、utf8、exact のいずれか、または複数をコンマで区切って指定してください。";
-inline constexpr char kFilterFailed[] =
-    "プログラムがエラーで終了しました（終了コード %s）。テキストは変更していません。\r\n\r\n%s";
-inline constexpr char kFilterNoOutput[] = "プログラムの出力が空でした。テキストは変更していません。";
+// The program ended with an exit code other than 0 and left a result: the
+// user decides whether it goes back. The second %s is empty, or the first
+// lines of its standard error between line breaks.
+inline constexpr char kProgramFailedAsk[] =
+    "プログラムがエラーで終了しました（終了コード %s）。\r\n%s\r\n"
+    "プログラムの結果をテキストに書き戻しますか？［いいえ］を選ぶと、テキストは変更せず、結果はファイルに残します。";
+// Through the temporary file: the program failed and did not change the file.
+inline constexpr char kProgramFailedUnchanged[] =
+    "プログラムがエラーで終了しました（終了コード %s）。一時ファイルは変更されなかったため、テキストは変更していません。";
+// The result is empty and the text handed over was not.
+inline constexpr char kEmptyResultAsk[] =
+    "プログラムの結果が空でした。テキストを空にしますか？［いいえ］を選ぶと、テキストは変更しません。";
+// The user answered いいえ: %s stands for the file that keeps the result.
+inline constexpr char kResultDeclined[] = "テキストは変更していません。結果は次のファイルに残してあります。\r\n\r\n%s";
 inline constexpr char kFilterOutputTooLarge[] =
     "プログラムの出力が大きすぎるため受け取れませんでした。テキストは変更していません。";
 inline constexpr char kTextNotUtf8[] =
@@ -85,7 +96,8 @@ inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTak
                                                 kLaunchFailedSuffix, kResultKept,      kCannotCreateFile,
                                                 kCannotOpenFile,     kStreamWriteError, kAlreadyRunning,
                                                 kOutOfMemory,        kUnexpectedError,  kIoSwitchInvalid,
-                                                kFilterFailed,       kFilterNoOutput,   kFilterOutputTooLarge,
+                                                kProgramFailedAsk,   kProgramFailedUnchanged, kEmptyResultAsk,
+                                                kResultDeclined,     kFilterOutputTooLarge,
                                                 kTextNotUtf8,        kResultNotShiftJis, kTimeStampFailed,
                                                 kSaveDialogUnavailable, kPipesFailed, kSaveNotShiftJis};
 

@@ -66,10 +66,10 @@ protected:
         const auto records = WaitForRecords(record, "probe", 1000);
         return records.empty() ? StandinHost::Record{} : records.front();
     }
-    // The temporary files the tool left behind.
-    std::string TempFolderContents() const {
+    // The temporary files the tool left behind (in the test's folder, or in `folder`).
+    std::string TempFolderContents(const std::string& folder = {}) const {
         WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((temp.Path() + "qlk*").c_str(), &found);
+        HANDLE search = FindFirstFileA(((folder.empty() ? temp.Path() : folder) + "qlk*").c_str(), &found);
         std::string names;
         if (search != INVALID_HANDLE_VALUE) {
             do names += std::string(found.cFileName) + " ";
@@ -175,6 +175,9 @@ TEST_F(ExternalToolRun, CommandLineShapes) {
         {{"--mode-reply=1"}, AppIsProbe() + " a b /nowmode", " /html \"a\" \"b\"  "},
         {{"--mode-reply=0"}, "/NOWMODE " + AppIsProbe(), " /def  "},
         {{"--mode-reply=1"}, AppIsProbe() + " /hideaway /ext= x /saveas", " \"x\" \"/saveas\"  "},
+        // The backslash before the closing quote doubled: the program gets
+        // C:\windows\ and the file as two arguments.
+        {{}, AppIsProbe() + " C:\\windows\\", " \"C:\\windows\\\\\"  "},
         // No /app=: the host's own executable is started.
         {{"--exe=" + ProbePath()}, "", "  "},
     };
@@ -188,7 +191,26 @@ TEST_F(ExternalToolRun, CommandLineShapes) {
         const auto probe = ProbeRecord();
         ASSERT_FALSE(probe.empty()) << c.arguments;
         EXPECT_EQ(ProbeCommandLine(probe), GetShortPath(ProbePath()) + c.tailBeforeFile + probe.at("file")) << c.arguments;
+        EXPECT_EQ(probe.at("file").substr(0, temp.Path().size()), temp.Path()) << c.arguments;
     }
+}
+
+// A temporary folder with one of cmd's special characters in its name: the
+// handed-on name is quoted, so that a batch file run through cmd /c gets it
+// whole as %1 and its result comes back.
+TEST_F(ExternalToolRun, ATemporaryFolderNamedWithAnAmpersandReachesABatchFileWhole) {
+    const std::string folder = temp.File("R&D\\");
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ScopedEnvironment tmpRandD{"TMP", folder};
+    ScopedEnvironment tempRandD{"TEMP", folder};
+    const std::string batch = work.File("result.bat");
+    WriteFileBytes(batch, "@echo off\r\necho result>%1\r\n");
+    WriteFileBytes(work.File("text.txt"), "abc\r\n");
+    StandinHost host({"--text-file=" + work.File("text.txt")}, Tool("\"/app=cmd /c " + batch + "\" /hide"));
+    ASSERT_TRUE(host.Ready());
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    EXPECT_EQ(host.FinalText(), "result\r\n");
+    EXPECT_EQ(TempFolderContents(folder), "");
 }
 
 TEST_F(ExternalToolRun, WritesBackWhenTheFileChanged) {
@@ -206,11 +228,18 @@ TEST_F(ExternalToolRun, WritesBackWhenTheFileChanged) {
         {"one-byte selection", "--sel=1,2", "--write-hex=" + HexText("XY"), "hXYllo world", "1"},
         {"empty selection: the whole text", "--sel=3,3", "--write-hex=" + HexText(replacement), replacement, "0"},
         {"time set back", "--sel=3,3", "--write-hex=" + HexText("older") + " --set-back=86400", "older", "0"},
+        // (After the question that an empty result for a text asks, answered はい.)
         {"emptied", "--sel=0,11", "--write-hex=", "", "1"},
     };
     for (const Case& c : cases) {
         StandinHost host({"--text=hello world", c.selection}, Tool(AppIsProbe() + " " + c.actions));
         ASSERT_TRUE(host.Ready()) << c.what;
+        if (c.finalText.empty()) {
+            const auto box = WaitForMessageBox(host.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
+            ASSERT_TRUE(box.has_value()) << c.what;
+            EXPECT_EQ(box->text, kEmptyResultAsk) << c.what;
+            PressButton(box->window, IDYES);
+        }
         ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
         EXPECT_EQ(host.FinalText(), c.finalText) << c.what;
         const auto sets = SetTexts(host);
@@ -764,36 +793,66 @@ TEST_F(ExternalToolRun, ASecondCopyOnAnEditorInARunSaysSoAndTouchesNothing) {
     ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
 }
 
-// A filter (/io=pipe): the text goes to the program's standard input, and
-// its standard output replaces the text only after exit code 0 and when it is
-// not empty; with /io=utf8 both ways are UTF-8, and a result that Shift_JIS
-// cannot hold is kept, not garbled.
+// A filter (/io=pipe), and the same rules through the file: the result is
+// converted by its byte-order mark (or from UTF-8 for /io=utf8), its line
+// ends made like the text's (not with /io=exact); a result with a NUL is kept,
+// not put back; a program that failed, or an empty result for a text, is put
+// back only when the user answers はい to the question (いいえ the default),
+// otherwise kept in a file that a second message names.
 TEST_F(ExternalToolRun, AFilterTakesTheOutputOfASuccessfulProgramOnly) {
     const std::string stdinCopy = work.File("stdin.bin");
     // "①〜ｱ日本" and a line break: the UTF-8 that the program reads.
     const std::string japanese = "\x87\x40\x81\x60\xB1\x93\xFA\x96\x7B\r\n";
     const std::string japaneseUtf8 = "\xE2\x91\xA0\xEF\xBD\x9E\xEF\xBD\xB1\xE6\x97\xA5\xE6\x9C\xAC\r\n";
+    // "日a" and a line break in UTF-16LE, as Windows PowerShell writes it.
+    const std::string utf16 = HexText(std::string("\xFF\xFE\xE5\x65" "a\0\r\0\n\0", 10));
+    // A box: its text (up to the kept file's name when `keptBytes` is set) and the button pressed.
+    struct Box { std::string text; int button; };
     struct Case {
         const char* what;
         bool pipe;
-        std::string text, arguments, programReads, finalText, message;
+        std::string text, arguments, programReads, finalText;
+        std::vector<Box> boxes = {};
+        std::optional<std::string> keptBytes = {};  // what the file that the last box names holds
     };
+    const std::string declined = FormatMessageText(kResultDeclined, "");
     const Case cases[] = {
-        {"exit 0", true, "b\r\na\r\n", "/io=pipe --stdout-hex=" + HexText("a\r\nb\r\n"), "b\r\na\r\n", "a\r\nb\r\n", ""},
+        {"exit 0", true, "b\r\na\r\n", "/io=pipe --stdout-hex=" + HexText("a\r\nb\r\n"), "b\r\na\r\n", "a\r\nb\r\n"},
         {"exit 3", true, "b\r\n", "/io=PIPE --stdout-hex=" + HexText("x") + " \"--stderr=bad input\" --exit=3", "b\r\n",
-         "b\r\n", FormatMessageTexts(kFilterFailed, {"3", "bad input"})},
-        {"no output", true, "b\r\n", "/io=pipe", "b\r\n", "b\r\n", kFilterNoOutput},
-        {"UTF-8 round trip", true, japanese, "/io=pipe,utf8 --echo-stdin", japaneseUtf8, japanese, ""},
+         "b\r\n", {{FormatMessageTexts(kProgramFailedAsk, {"3", "\r\nbad input\r\n"}), IDNO}, {declined, IDOK}}, "x"},
+        {"exit 3, はい", true, "b\r\n", "/io=pipe --stdout-hex=" + HexText("x") + " --exit=3", "b\r\n", "x",
+         {{FormatMessageTexts(kProgramFailedAsk, {"3", ""}), IDYES}}},
+        {"exit 3 through the file", false, "b", "--write-hex=" + HexText("x") + " --exit=3", "b", "b",
+         {{FormatMessageTexts(kProgramFailedAsk, {"3", ""}), IDNO}, {declined, IDOK}}, "x"},
+        {"exit 3 through the file, はい", false, "b", "--write-hex=" + HexText("x") + " --exit=3", "b", "x",
+         {{FormatMessageTexts(kProgramFailedAsk, {"3", ""}), IDYES}}},
+        {"exit 3, the file unchanged", false, "b", "--exit=3", "b", "b",
+         {{FormatMessageText(kProgramFailedUnchanged, "3"), IDOK}}},
+        {"no output", true, "b\r\n", "/io=pipe", "b\r\n", "b\r\n", {{kEmptyResultAsk, IDNO}}},
+        {"emptied file, いいえ", false, "b", "--write-hex=", "b", "b", {{kEmptyResultAsk, IDNO}, {declined, IDOK}}, ""},
+        {"UTF-8 round trip", true, japanese, "/io=pipe,utf8 --echo-stdin", japaneseUtf8, japanese},
         {"JIS wave dash back", true, "x", "/io=utf8,pipe --stdout-hex=" + HexText("\xEF\xBB\xBF\xE3\x80\x9C"), "x",
-         "\x81\x60", ""},
+         "\x81\x60"},
         {"UTF-8 through the file", false, japanese, "/io=utf8 --write-hex=" + HexText("\xE2\x88\x92"), japaneseUtf8,
-         "\x81\x7C", ""},
-        {"bad /io=", true, "b", "/io=utf-8", "", "b", FormatMessageText(kIoSwitchInvalid, "utf-8")},
+         "\x81\x7C"},
+        {"UTF-16LE through the pipe", true, "b\r\n", "/io=pipe --stdout-hex=" + utf16, "b\r\n", "\x93\xFA" "a\r\n"},
+        {"UTF-16LE through the file", false, "b\r\n", "--write-hex=" + utf16, "b\r\n", "\x93\xFA" "a\r\n"},
+        {"NUL through the pipe", true, "b", "/io=pipe --stdout-hex=610062", "b", "b",
+         {{FormatMessageText(kResultKept, ""), IDOK}}, std::string("a\0b", 3)},
+        {"NUL through the file", false, "b", "--write-hex=610062", "b", "b", {{FormatMessageText(kResultKept, ""), IDOK}},
+         std::string("a\0b", 3)},
+        // Bare LFs become CR LF, and the final line end added to a text without one goes.
+        {"line ends like the text's", true, "x\r\ny", "/io=pipe --stdout-hex=" + HexText("a\nb\n"), "x\r\ny", "a\r\nb"},
+        {"line ends with /io=exact", true, "x\r\ny", "/io=pipe,exact --stdout-hex=" + HexText("a\nb\n"), "x\r\ny",
+         "a\nb\n"},
+        // A converter that keeps the file's time: the bytes tell the change.
+        {"the same time, other bytes", false, "abc", "--write-hex=" + HexText("abd") + " --keep-time", "abc", "abd"},
+        {"bad /io=", true, "b", "/io=utf-8", "", "b", {{FormatMessageText(kIoSwitchInvalid, "utf-8"), IDOK}}},
         // Its output is what was written once the program ended and a moment
         // passed, however long the other process holds it.
         {"a process it started holds the output", true, "b\r\n",
          "/io=pipe --stdout-hex=" + HexText("a\r\n") + " --spawn-holding=" + std::to_string(2 * kRunTimeoutMs), "b\r\n",
-         "a\r\n", ""},
+         "a\r\n"},
     };
     for (const Case& c : cases) {
         DeleteFileA(record.c_str());
@@ -803,11 +862,23 @@ TEST_F(ExternalToolRun, AFilterTakesTheOutputOfASuccessfulProgramOnly) {
         WriteFileBytes(work.File("text.txt"), c.text);
         StandinHost host({"--text-file=" + work.File("text.txt")}, Tool(AppIsProbe() + " " + copy + c.arguments));
         ASSERT_TRUE(host.Ready()) << c.what;
-        if (!c.message.empty()) {
+        std::string kept;
+        for (const Box& expected : c.boxes) {
             const auto box = WaitForMessageBox(host.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
             ASSERT_TRUE(box.has_value()) << c.what;
-            EXPECT_EQ(box->text, c.message) << c.what;
-            PressButton(box->window, IDOK);
+            if (expected.button == IDYES || expected.button == IDNO) {
+                // A question: いいえ is the default.
+                EXPECT_TRUE(GetWindowLongA(GetDlgItem(box->window, IDNO), GWL_STYLE) & BS_DEFPUSHBUTTON) << c.what;
+            }
+            const bool last = &expected == &c.boxes.back();
+            if (last && c.keptBytes) {
+                ASSERT_EQ(box->text.substr(0, expected.text.size()), expected.text) << c.what;
+                kept = box->text.substr(expected.text.size());
+            } else {
+                EXPECT_EQ(box->text, expected.text) << c.what;
+            }
+            PressButton(box->window, expected.button);
+            for (int i = 0; i < 500 && IsWindow(box->window); ++i) Sleep(10);
         }
         const bool ended = host.WaitForExit(kRunTimeoutMs);
         for (const auto& spawned : ReadLogRecords(record, "spawned")) {
@@ -816,6 +887,10 @@ TEST_F(ExternalToolRun, AFilterTakesTheOutputOfASuccessfulProgramOnly) {
         ASSERT_TRUE(ended) << c.what;
         EXPECT_EQ(host.FinalText(), c.finalText) << c.what;
         ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+        if (c.keptBytes) {
+            EXPECT_EQ(ReadFileBytes(kept), *c.keptBytes) << c.what;
+            EXPECT_TRUE(DeleteFileA(kept.c_str())) << c.what << " " << kept;
+        }
         EXPECT_EQ(TempFolderContents(), "") << c.what;
         const auto probe = ReadLogRecords(record, "probe");
         if (c.programReads.empty()) {

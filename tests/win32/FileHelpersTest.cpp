@@ -47,6 +47,14 @@ TEST(FileHelpers, TextsComeBackByteForByte) {
         EXPECT_EQ(Loaded(file), text);
         EXPECT_TRUE(LoadTextFromFile(file, inPlace));
         EXPECT_EQ(inPlace, text);
+        // The same bytes, one more, or the last one other (past the first piece read).
+        EXPECT_TRUE(FileHoldsExactly(file, text));
+        EXPECT_FALSE(FileHoldsExactly(file, text + "x"));
+        if (!text.empty()) {
+            std::string other = text;
+            other.back() ^= 1;
+            EXPECT_FALSE(FileHoldsExactly(file, other));
+        }
     }
     // A shorter text replaces a longer file entirely.
     SaveTextToFile("ab", file);

@@ -18,6 +18,8 @@
 //   --delete           delete FILE
 //   --set-back=S       set FILE's last-write time back by S seconds (after any
 //                      rewrite)
+//   --keep-time        give FILE its last-write time from the start again
+//                      after any rewrite (a converter that keeps the time)
 //   --hold             keep FILE open with no sharing for the whole run
 //                      (combine with --sleep)
 //   --hold-after=MS    start a grandchild that opens FILE with no sharing and
@@ -37,7 +39,7 @@
 //   --stderr=TEXT      write this line to standard error
 //   --exit=CODE        the exit code (default 0)
 // The actions run in this order: stdin-to or echo-stdin, stdout-hex, stderr,
-// save-input, write, extend-to, delete, set-back, hold, spawn, hold-after, sleep.
+// save-input, write, extend-to, delete, set-back, keep-time, hold, spawn, hold-after, sleep.
 //
 // Records, one line each, "tag\tkey=value..." (as the stand-in editor's log):
 //   probe  pid, show (STARTUPINFO wShowWindow), flags (dwFlags, hex), stdin,
@@ -68,7 +70,7 @@ namespace {
 
 struct Instructions {
     std::string recordPath, saveInputPath, writeFromPath;
-    bool write = false, remove = false, hold = false, window = false, echoStdin = false;
+    bool write = false, remove = false, hold = false, window = false, echoStdin = false, keepTime = false;
     std::string stdinPath, stdoutBytes, stderrText;
     std::string writeBytes;
     long long setBackSeconds = 0;
@@ -105,6 +107,7 @@ void Apply(const std::string& argument, Instructions& in) {
     else if (name == "--extend-to") in.extendTo = std::strtoll(value.c_str(), nullptr, 10);
     else if (name == "--delete") in.remove = true;
     else if (name == "--set-back") in.setBackSeconds = std::strtoll(value.c_str(), nullptr, 10);
+    else if (name == "--keep-time") in.keepTime = true;
     else if (name == "--hold") in.hold = true;
     else if (name == "--hold-after") in.holdAfterMs = number;
     else if (name == "--spawn") in.spawnMs = number;
@@ -189,6 +192,18 @@ bool WriteAll(const std::string& path, const std::string& bytes) {
     return bytes.empty() ||
            (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
             written == bytes.size());
+}
+
+bool FileTimeOf(const std::string& path, FILETIME& written) {
+    FileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    return file && GetFileTime(file.Get(), nullptr, nullptr, &written);
+}
+
+bool SetFileTimeOf(const std::string& path, const FILETIME& written) {
+    FileHandle file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    return file && SetFileTime(file.Get(), nullptr, nullptr, &written);
 }
 
 bool SetBack(const std::string& path, long long seconds) {
@@ -341,6 +356,8 @@ int main(int argc, char** argv) {
         std::string bytes;
         if (!ReadAll(in.file, bytes) || !WriteAll(in.saveInputPath, bytes)) return Fail(in, "save-input");
     }
+    FILETIME startTime{};
+    if (in.keepTime && !FileTimeOf(in.file, startTime)) return Fail(in, "keep-time");
     if (in.write) {
         std::string bytes = in.writeBytes;
         if (!in.writeFromPath.empty() && !ReadAll(in.writeFromPath, bytes)) return Fail(in, "write-from");
@@ -349,6 +366,7 @@ int main(int argc, char** argv) {
     if (in.extendTo >= 0 && !ExtendTo(in.file, in.extendTo)) return Fail(in, "extend-to");
     if (in.remove && !DeleteFileA(in.file.c_str())) return Fail(in, "delete");
     if (in.setBackSeconds != 0 && !SetBack(in.file, in.setBackSeconds)) return Fail(in, "set-back");
+    if (in.keepTime && !SetFileTimeOf(in.file, startTime)) return Fail(in, "keep-time");
     FileHandle held;
     if (in.hold) {
         held = OpenUnshared(in.file);
