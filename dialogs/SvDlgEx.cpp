@@ -119,21 +119,21 @@ TCommonDialog::~TCommonDialog() {
 }
 
 void TCommonDialog::TakeOverHookWindow(HWND wnd) {
-    FHandle = wnd;
+    handle_ = wnd;
     SetPropA(wnd, kDialogObjectProperty, this);
-    FDefWndProc = reinterpret_cast<WNDPROC>(
+    defWndProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCommonDialog::ObjectWindowProc)));
 }
 
 // Gives the hook window back its previous procedure: when the window gets
 // its last message, or when the object goes while its window still exists.
 void TCommonDialog::ReleaseHookWindow() {
-    if (FHandle == nullptr) return;
-    if (IsWindow(FHandle)) {
-        SetWindowLongPtrA(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefWndProc));
-        RemovePropA(FHandle, kDialogObjectProperty);
+    if (handle_ == nullptr) return;
+    if (IsWindow(handle_)) {
+        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(defWndProc_));
+        RemovePropA(handle_, kDialogObjectProperty);
     }
-    FHandle = nullptr;
+    handle_ = nullptr;
 }
 
 LRESULT CALLBACK TCommonDialog::ObjectWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -148,7 +148,7 @@ void TCommonDialog::Dispatch(HWND wnd, TMessage& message) noexcept {
     try {
         WndProc(message);
     } catch (...) {
-        if (!FPendingError) FPendingError = std::current_exception();
+        if (!pendingError_) pendingError_ = std::current_exception();
         const HWND dialogWindow = DialogWindowOf(wnd);
         PostMessageA(dialogWindow, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialogWindow, IDCANCEL)));
@@ -171,8 +171,8 @@ void TCommonDialog::WndProc(TMessage& message) {
 }
 
 void TCommonDialog::DefaultHandler(TMessage& message) {
-    if (FHandle != nullptr) {
-        message.Result = CallWindowProcA(FDefWndProc, FHandle, message.Msg, message.WParam, message.LParam);
+    if (handle_ != nullptr) {
+        message.Result = CallWindowProcA(defWndProc_, handle_, message.Msg, message.WParam, message.LParam);
     }
 }
 
@@ -189,11 +189,11 @@ BOOL TCommonDialog::RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record)
             if (activeWindow != nullptr && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
         });
         EnumThreadWindows(GetCurrentThreadId(), DisableIfEnabledAndVisible, reinterpret_cast<LPARAM>(&disabled));
-        FPendingError = nullptr;
+        pendingError_ = nullptr;
         CreationControl = this;
         result = function(&record);
     }
-    if (FPendingError) std::rethrow_exception(std::exchange(FPendingError, nullptr));
+    if (pendingError_) std::rethrow_exception(std::exchange(pendingError_, nullptr));
     return result;
 }
 
@@ -228,24 +228,24 @@ UINT_PTR CALLBACK TCommonDialog::DialogHook(HWND wnd, UINT msg, WPARAM wParam, L
     return 0;
 }
 
-void TOpenDialog::SetInitialDir(const std::string& value) { FInitialDir = InitialDirValue(value, SystemCodePage()); }
+void TOpenDialog::SetInitialDir(const std::string& value) { initialDir_ = InitialDirValue(value, SystemCodePage()); }
 
 std::string TOpenDialog::FileName() const {
-    if (FHandle == nullptr || !NewStyleControls()) return FFileName;
+    if (handle_ == nullptr || !NewStyleControls()) return fileName_;
     char path[kDialogPathLength + 1] = {};
-    SendMessageA(GetParent(FHandle), CDM_GETFILEPATH, kDialogPathLength, reinterpret_cast<LPARAM>(path));
+    SendMessageA(GetParent(handle_), CDM_GETFILEPATH, kDialogPathLength, reinterpret_cast<LPARAM>(path));
     return std::string(path, strnlen(path, kDialogPathLength));
 }
 
 void TOpenDialog::WndProc(TMessage& message) {
     message.Result = 0;
-    if (message.Msg == WM_INITDIALOG && (FOptions & ofOldStyleDialog) == 0) return;
+    if (message.Msg == WM_INITDIALOG && (options_ & ofOldStyleDialog) == 0) return;
     if (message.Msg == WM_NOTIFY) {
         const auto* notify = reinterpret_cast<const OFNOTIFYA*>(message.LParam);
         switch (notify->hdr.code) {
             case CDN_TYPECHANGE:
-                if (notify->lpOFN != nullptr && static_cast<int>(notify->lpOFN->nFilterIndex) != FCurrentFilterIndex) {
-                    FCurrentFilterIndex = static_cast<int>(notify->lpOFN->nFilterIndex);
+                if (notify->lpOFN != nullptr && static_cast<int>(notify->lpOFN->nFilterIndex) != currentFilterIndex_) {
+                    currentFilterIndex_ = static_cast<int>(notify->lpOFN->nFilterIndex);
                     Raise(OnTypeChange, this);
                 }
                 break;
@@ -259,37 +259,37 @@ void TOpenDialog::WndProc(TMessage& message) {
 }
 
 bool TOpenDialog::DoExecute(TDialogFunc function) {
-    const bool explorer = NewStyleControls() && (FOptions & ofOldStyleDialog) == 0;
-    const std::string filter = ConvertFilter(FFilter, SystemCodePage());
+    const bool explorer = NewStyleControls() && (options_ & ofOldStyleDialog) == 0;
+    const std::string filter = ConvertFilter(filter_, SystemCodePage());
     char name[kNameBufferSize] = {};
-    std::memcpy(name, FFileName.data(), std::min(FFileName.size(), kFileNameCopyLimit));
+    std::memcpy(name, fileName_.data(), std::min(fileName_.size(), kFileNameCopyLimit));
 
     OPENFILENAMEA record{};
     record.lStructSize = kDialogRecordSize;
     record.hwndOwner = HostOwnerWindow;
     record.hInstance = GetModuleHandleA(nullptr);
     record.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
-    record.nFilterIndex = static_cast<DWORD>(FFilterIndex);
-    FCurrentFilterIndex = FFilterIndex;
+    record.nFilterIndex = static_cast<DWORD>(filterIndex_);
+    currentFilterIndex_ = filterIndex_;
     record.lpstrFile = name;
     record.nMaxFile = kMaxFileName;
     // Empty texts are passed as none: the system's own start folder and caption.
-    record.lpstrInitialDir = FInitialDir.empty() ? nullptr : FInitialDir.c_str();
-    record.lpstrTitle = FTitle.empty() ? nullptr : FTitle.c_str();
+    record.lpstrInitialDir = initialDir_.empty() ? nullptr : initialDir_.c_str();
+    record.lpstrTitle = title_.empty() ? nullptr : title_.c_str();
     record.Flags = OFN_ENABLEHOOK;
-    if (FOptions & ofReadOnly) record.Flags |= OFN_READONLY;
-    if (FOptions & ofOverwritePrompt) record.Flags |= OFN_OVERWRITEPROMPT;
-    if (FOptions & ofHideReadOnly) record.Flags |= OFN_HIDEREADONLY;
-    if (FOptions & ofEnableSizing) record.Flags |= OFN_ENABLESIZING;
+    if (options_ & ofReadOnly) record.Flags |= OFN_READONLY;
+    if (options_ & ofOverwritePrompt) record.Flags |= OFN_OVERWRITEPROMPT;
+    if (options_ & ofHideReadOnly) record.Flags |= OFN_HIDEREADONLY;
+    if (options_ & ofEnableSizing) record.Flags |= OFN_ENABLESIZING;
     if (explorer) record.Flags |= OFN_EXPLORER;
-    record.lpstrDefExt = FDefaultExt.empty() ? nullptr : FDefaultExt.c_str();
+    record.lpstrDefExt = defaultExt_.empty() ? nullptr : defaultExt_.c_str();
     record.lpfnHook = explorer ? &TCommonDialog::ExplorerHook : &TCommonDialog::DialogHook;
 
     if (!RunSystemDialog(function, record)) return false;
-    FFileName.assign(name, strnlen(name, kNameBufferSize));
-    FOptions = (record.Flags & OFN_EXTENSIONDIFFERENT) ? FOptions | ofExtensionDifferent : FOptions & ~ofExtensionDifferent;
-    FOptions = (record.Flags & OFN_READONLY) ? FOptions | ofReadOnly : FOptions & ~ofReadOnly;
-    FFilterIndex = static_cast<int>(record.nFilterIndex);
+    fileName_.assign(name, strnlen(name, kNameBufferSize));
+    options_ = (record.Flags & OFN_EXTENSIONDIFFERENT) ? options_ | ofExtensionDifferent : options_ & ~ofExtensionDifferent;
+    options_ = (record.Flags & OFN_READONLY) ? options_ | ofReadOnly : options_ & ~ofReadOnly;
+    filterIndex_ = static_cast<int>(record.nFilterIndex);
     return true;
 }
 
@@ -303,11 +303,11 @@ void TqzSaveDialogEx::DefaultHandler(TMessage& message) {
         // The system may still move the template's controls after the hook
         // window's new size (Wine does, taking the hook window's coordinates
         // for the frame's): the rows follow once the resizing is done.
-        if (!FLayoutPosted && !FLayingOut && FHandle != nullptr && !ListRows.empty()) {
-            FLayoutPosted = PostMessageA(FHandle, kLayoutListRowsMessage, 0, 0) != FALSE;
+        if (!layoutPosted_ && !layingOut_ && handle_ != nullptr && !ListRows.empty()) {
+            layoutPosted_ = PostMessageA(handle_, kLayoutListRowsMessage, 0, 0) != FALSE;
         }
     } else if (message.Msg == kLayoutListRowsMessage) {
-        FLayoutPosted = false;
+        layoutPosted_ = false;
         LayoutListRows();
     } else if (message.Msg == WM_NOTIFY) {
         const UINT code = NotifyCode(message.LParam);
@@ -322,10 +322,10 @@ void TqzSaveDialogEx::DefaultHandler(TMessage& message) {
 
 BOOL TqzSaveDialogEx::RunSystemDialog(TDialogFunc function, OPENFILENAMEA& record) {
     // (The template's name is the small record's last field: both forms carry it.)
-    if (FTemplateName != nullptr && (record.Flags & OFN_EXPLORER) != 0) {
+    if (templateName_ != nullptr && (record.Flags & OFN_EXPLORER) != 0) {
         record.Flags |= OFN_ENABLETEMPLATE;
-        record.hInstance = FTemplateInstance;
-        record.lpTemplateName = FTemplateName;
+        record.hInstance = templateInstance_;
+        record.lpTemplateName = templateName_;
     }
     const TPlatformVersion& v = PlatformVersion();
     if (!UsesLargeDialogRecord(v.PlatformId, v.MajorVersion, v.MinorVersion)) {
@@ -343,12 +343,12 @@ BOOL TqzSaveDialogEx::RunSystemDialog(TDialogFunc function, OPENFILENAMEA& recor
 // The rows' controls get the dialog's own font, their texts and the
 // preselected entries.
 void TqzSaveDialogEx::ShowListRows() {
-    FLayoutPosted = false;  // (a message posted to an earlier run's window is gone with it)
-    if (FHandle == nullptr || ListRows.empty()) return;
-    const HWND typeList = GetDlgItem(GetParent(FHandle), cmb1);
+    layoutPosted_ = false;  // (a message posted to an earlier run's window is gone with it)
+    if (handle_ == nullptr || ListRows.empty()) return;
+    const HWND typeList = GetDlgItem(GetParent(handle_), cmb1);
     const auto font = typeList != nullptr ? static_cast<WPARAM>(SendMessageA(typeList, WM_GETFONT, 0, 0)) : 0;
     for (const TDialogListRow& row : ListRows) {
-        const HWND label = GetDlgItem(FHandle, row.LabelId), list = GetDlgItem(FHandle, row.ListId);
+        const HWND label = GetDlgItem(handle_, row.LabelId), list = GetDlgItem(handle_, row.ListId);
         if (label == nullptr || list == nullptr) continue;
         if (font != 0) {
             SendMessageA(label, WM_SETFONT, font, FALSE);
@@ -370,8 +370,8 @@ void TqzSaveDialogEx::ShowListRows() {
 // buttons, and the hook window, now above the buttons, covers none of them.
 // Without the dialog's own rows to follow, the template's layout stays.
 void TqzSaveDialogEx::LayoutListRows() {
-    if (FHandle == nullptr || ListRows.empty() || FLayingOut) return;
-    const HWND frame = GetParent(FHandle);
+    if (handle_ == nullptr || ListRows.empty() || layingOut_) return;
+    const HWND frame = GetParent(handle_);
     const HWND typeLabel = GetDlgItem(frame, stc2), typeList = GetDlgItem(frame, cmb1);
     HWND nameBox = GetDlgItem(frame, cmb13);
     if (nameBox == nullptr) nameBox = GetDlgItem(frame, edt1);
@@ -380,21 +380,21 @@ void TqzSaveDialogEx::LayoutListRows() {
     const LONG pitch = list.top - RectIn(frame, nameBox).top;
     if (pitch <= 0) return;
     // (Resizing the hook window sends it WM_SIZE again.)
-    FLayingOut = true;
-    const ScopeGuard laidOut([this] { FLayingOut = false; });
+    layingOut_ = true;
+    const ScopeGuard laidOut([this] { layingOut_ = false; });
     RECT client{};
     GetClientRect(frame, &client);
     const LONG bandTop = list.bottom;
-    SetWindowPos(FHandle, typeList, 0, bandTop, list.right, std::max<LONG>(client.bottom - bandTop, 0), SWP_NOACTIVATE);
+    SetWindowPos(handle_, typeList, 0, bandTop, list.right, std::max<LONG>(client.bottom - bandTop, 0), SWP_NOACTIVATE);
     LONG offset = 0;
     for (const TDialogListRow& row : ListRows) {
-        const HWND rowLabel = GetDlgItem(FHandle, row.LabelId), rowList = GetDlgItem(FHandle, row.ListId);
+        const HWND rowLabel = GetDlgItem(handle_, row.LabelId), rowList = GetDlgItem(handle_, row.ListId);
         if (rowLabel == nullptr || rowList == nullptr) continue;
         offset += pitch;
         SetWindowPos(rowLabel, nullptr, label.left, label.top + offset - bandTop, label.right - label.left,
                      label.bottom - label.top, SWP_NOZORDER | SWP_NOACTIVATE);
         // A drop-down list's height is its field's and its open list's together.
-        const RECT field = RectIn(FHandle, rowList);
+        const RECT field = RectIn(handle_, rowList);
         const auto itemHeight = static_cast<LONG>(SendMessageA(rowList, CB_GETITEMHEIGHT, 0, 0));
         const auto items = static_cast<LONG>(std::max<std::size_t>(row.Items.size(), 1));
         SetWindowPos(rowList, nullptr, list.left, list.top + offset - bandTop, list.right - list.left,
@@ -404,9 +404,9 @@ void TqzSaveDialogEx::LayoutListRows() {
 }
 
 void TqzSaveDialogEx::TakeListChoices() {
-    if (FHandle == nullptr) return;
+    if (handle_ == nullptr) return;
     for (TDialogListRow& row : ListRows) {
-        const HWND list = GetDlgItem(FHandle, row.ListId);
+        const HWND list = GetDlgItem(handle_, row.ListId);
         if (list == nullptr) continue;
         const LRESULT index = SendMessageA(list, CB_GETCURSEL, 0, 0);
         if (index >= 0 && index < static_cast<LRESULT>(row.Items.size())) row.ItemIndex = static_cast<int>(index);
@@ -415,7 +415,7 @@ void TqzSaveDialogEx::TakeListChoices() {
 
 void TqzSaveDialogEx::AdjustDialogPos() {
     if (!OnQueryDlgPos) return;
-    const HWND frame = GetParent(FHandle);
+    const HWND frame = GetParent(handle_);
     LONG width = 0, height = 0;
     TPoint pt = ScreenCentredPosition(frame, width, height);
     OnQueryDlgPos(this, pt);

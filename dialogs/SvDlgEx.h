@@ -66,7 +66,7 @@ public:
     virtual bool Execute() = 0;
 
     // The hook window while a dialog is shown, else 0.
-    HWND Handle() const { return FHandle; }
+    HWND Handle() const { return handle_; }
 
     TNotifyEvent OnShow;
     TNotifyEvent OnClose;
@@ -79,7 +79,7 @@ protected:
     static UINT_PTR CALLBACK ExplorerHook(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static UINT_PTR CALLBACK DialogHook(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-    HWND FHandle = nullptr;
+    HWND handle_ = nullptr;
 
 private:
     static LRESULT CALLBACK ObjectWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -89,8 +89,8 @@ private:
     // an exception is held and the dialog cancelled.
     void Dispatch(HWND wnd, TMessage& message) noexcept;
 
-    WNDPROC FDefWndProc = nullptr;
-    std::exception_ptr FPendingError;
+    WNDPROC defWndProc_ = nullptr;
+    std::exception_ptr pendingError_;
 };
 
 // Option bits of the file dialogs (those the program's flags come from).
@@ -110,20 +110,20 @@ public:
 
     // While the dialog is open (new-style), the path now in the dialog; else the stored one.
     std::string FileName() const;
-    void SetFileName(const std::string& value) { FFileName = value; }
-    const std::string& Filter() const { return FFilter; }
-    void SetFilter(const std::string& value) { FFilter = value; }
-    int FilterIndex() const { return FFilterIndex; }
-    void SetFilterIndex(int value) { FFilterIndex = value; }
-    const std::string& InitialDir() const { return FInitialDir; }
+    void SetFileName(const std::string& value) { fileName_ = value; }
+    const std::string& Filter() const { return filter_; }
+    void SetFilter(const std::string& value) { filter_ = value; }
+    int FilterIndex() const { return filterIndex_; }
+    void SetFilterIndex(int value) { filterIndex_ = value; }
+    const std::string& InitialDir() const { return initialDir_; }
     // Stored less one trailing backslash; a drive root stays whole.
     void SetInitialDir(const std::string& value);
-    const std::string& DefaultExt() const { return FDefaultExt; }
-    void SetDefaultExt(const std::string& value) { FDefaultExt = value; }
-    const std::string& Title() const { return FTitle; }
-    void SetTitle(const std::string& value) { FTitle = value; }
-    TOpenOptions Options() const { return FOptions; }
-    void SetOptions(TOpenOptions value) { FOptions = value; }
+    const std::string& DefaultExt() const { return defaultExt_; }
+    void SetDefaultExt(const std::string& value) { defaultExt_ = value; }
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& value) { title_ = value; }
+    TOpenOptions Options() const { return options_; }
+    void SetOptions(TOpenOptions value) { options_ = value; }
 
     TNotifyEvent OnTypeChange;
     TNotifyEvent OnFolderChange;
@@ -134,10 +134,10 @@ protected:
     void WndProc(TMessage& message) override;
 
 private:
-    std::string FFileName, FFilter, FInitialDir, FDefaultExt, FTitle;
-    int FFilterIndex = 1;
-    int FCurrentFilterIndex = 1;
-    TOpenOptions FOptions = ofHideReadOnly | ofEnableSizing;
+    std::string fileName_, filter_, initialDir_, defaultExt_, title_;
+    int filterIndex_ = 1;
+    int currentFilterIndex_ = 1;
+    TOpenOptions options_ = ofHideReadOnly | ofEnableSizing;
 };
 
 class TSaveDialog : public TOpenDialog {
@@ -173,8 +173,8 @@ public:
     // own controls (the frame grows by its height): the ListRows' controls.
     // Without one (name nullptr) the dialog is the system's alone.
     void SetTemplate(HINSTANCE instance, const char* name) {
-        FTemplateInstance = instance;
-        FTemplateName = name;
+        templateInstance_ = instance;
+        templateName_ = name;
     }
 
     TQueryDlgPosEvent OnQueryDlgPos;
@@ -185,10 +185,10 @@ private:
     void LayoutListRows();
     void TakeListChoices();
 
-    HINSTANCE FTemplateInstance = nullptr;
-    const char* FTemplateName = nullptr;
-    bool FLayingOut = false;
-    bool FLayoutPosted = false;
+    HINSTANCE templateInstance_ = nullptr;
+    const char* templateName_ = nullptr;
+    bool layingOut_ = false;
+    bool layoutPosted_ = false;
 };
 
 // The point pulled back so that a frame with the given right and bottom edges
