@@ -153,6 +153,22 @@ const ReverseTable& Reverse() {
     return table;
 }
 
+// One character's code page 932 code, of one byte or two, at `length` (only
+// counted when not writing).
+template <bool kWrite>
+void PutCp932Code(std::uint16_t code, char* out, std::size_t& length) {
+    if (code <= 0xFF) {
+        if constexpr (kWrite) out[length] = static_cast<char>(code);
+        ++length;
+    } else {
+        if constexpr (kWrite) {
+            out[length] = static_cast<char>(code >> 8);
+            out[length + 1] = static_cast<char>(code & 0xFF);
+        }
+        length += 2;
+    }
+}
+
 // In place (`out` the input's own bytes) too: each character is read whole
 // before its code, never wider than its UTF-8 form, is written.
 template <bool kWrite>
@@ -208,16 +224,7 @@ std::size_t WalkUtf8(std::string_view in, std::size_t start, char* out, TextConv
             result.codePoint = c;
             return 0;
         }
-        if (code <= 0xFF) {
-            if constexpr (kWrite) out[length] = static_cast<char>(code);
-            ++length;
-        } else {
-            if constexpr (kWrite) {
-                out[length] = static_cast<char>(code >> 8);
-                out[length + 1] = static_cast<char>(code & 0xFF);
-            }
-            length += 2;
-        }
+        PutCp932Code<kWrite>(code, out, length);
         i += need + 1;
     }
     return length;
@@ -283,16 +290,7 @@ std::size_t WalkUtf16(std::string_view in, std::size_t start, char* out, TextCon
             result.codePoint = c;
             return 0;
         }
-        if (code <= 0xFF) {
-            if constexpr (kWrite) out[length] = static_cast<char>(code);
-            ++length;
-        } else {
-            if constexpr (kWrite) {
-                out[length] = static_cast<char>(code >> 8);
-                out[length + 1] = static_cast<char>(code & 0xFF);
-            }
-            length += 2;
-        }
+        PutCp932Code<kWrite>(code, out, length);
         i += width;
     }
     return length;

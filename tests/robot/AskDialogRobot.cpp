@@ -4,14 +4,6 @@
 
 namespace {
 
-std::string Cp932FromUtf16(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-    return bytes;
-}
-
 HWND Combo(HWND dialog) { return GetDlgItem(dialog, IDC_ASK_COMMAND); }
 
 HWND ComboEdit(HWND dialog) { return FindWindowExA(Combo(dialog), nullptr, "Edit", nullptr); }
@@ -52,19 +44,7 @@ void TypeAskCommand(HWND dialog, const std::string& command) {
 
 std::string AskCommand(HWND dialog) { return TextOf(ComboEdit(dialog)); }
 
-std::vector<std::string> AskHistoryList(HWND dialog) {
-    std::vector<std::string> lines;
-    const HWND combo = Combo(dialog);
-    const auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::wstring text(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, L'\0');
-        const auto got = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
-        lines.push_back(Cp932FromUtf16(text));
-    }
-    return lines;
-}
+std::vector<std::string> AskHistoryList(HWND dialog) { return ComboEntries(Combo(dialog)); }
 
 void ChooseAskHistoryLine(HWND dialog, int index) {
     const HWND combo = Combo(dialog);

@@ -271,6 +271,26 @@ std::string TextOf(HWND window) {
     return text;
 }
 
+std::vector<std::string> ComboEntries(HWND combo) {
+    std::vector<std::string> entries;
+    const auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring text(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, L'\0');
+        const auto got = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
+        std::string bytes;
+        if (!text.empty()) {
+            const int size =
+                WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+            bytes.resize(static_cast<std::size_t>(size));
+            WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+        }
+        entries.push_back(std::move(bytes));
+    }
+    return entries;
+}
+
 std::optional<MessageBoxView> WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     do {

@@ -86,6 +86,10 @@ HWND WaitForTopLevelWindow(DWORD pid, const char* className, DWORD timeoutMs);
 std::string ClassNameOf(HWND window);
 // Window text through WM_GETTEXT, which works for other processes' controls.
 std::string TextOf(HWND window);
+// The entries of another process's combo box, as code page 932 (asked for in
+// UTF-16: under Wine a cross-process CB_GETLBTEXT answers UTF-16 even to the
+// narrow call).
+std::vector<std::string> ComboEntries(HWND combo);
 
 struct MessageBoxView {
     HWND window = nullptr;

@@ -4,14 +4,6 @@
 
 namespace {
 
-std::string Cp932FromUtf16(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(932, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-    return bytes;
-}
-
 HWND FindDescendant(HWND parent, const char* className) {
     for (HWND child = FindWindowExA(parent, nullptr, nullptr, nullptr); child != nullptr;
          child = FindWindowExA(parent, child, nullptr, nullptr)) {
@@ -56,17 +48,7 @@ HWND SaveDialogControl(HWND frame, int id) {
 }
 
 std::vector<std::string> SaveDialogListEntries(HWND frame, int id) {
-    std::vector<std::string> entries;
-    HWND list = SaveDialogControl(frame, id);
-    const auto count = SendMessageW(list, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const auto length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::wstring text(static_cast<std::size_t>(length < 0 ? 0 : length) + 1, L'\0');
-        const auto got = SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
-        entries.push_back(Cp932FromUtf16(text));
-    }
-    return entries;
+    return ComboEntries(SaveDialogControl(frame, id));
 }
 
 int SaveDialogListSelection(HWND frame, int id) {
