@@ -116,10 +116,11 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
     ScopedEnvironment probeRecord("PELMARIND_PROBE_RECORD", record.c_str());
     // The ask dialog's history goes to the test's folder.
     ScopedEnvironment appData("APPDATA", work.Path().substr(0, work.Path().size() - 1));
-    // Wine has no sort command, and no Python: the probe stands in for both,
-    // first on the path.
-    CopyFileA(ProbePath().c_str(), work.File("sort.exe").c_str(), FALSE);
-    CopyFileA(ProbePath().c_str(), work.File("py.exe").c_str(), FALSE);
+    // Wine has no sort command, no Python and no PowerShell: the probe stands
+    // in for each, first on the path.
+    for (const char* name : {"sort.exe", "py.exe", "powershell.exe"}) {
+        CopyFileA(ProbePath().c_str(), work.File(name).c_str(), FALSE);
+    }
     ScopedEnvironment path("PATH", nullptr);
     SetEnvironmentVariableA("PATH", (work.Path() + ";" + path.Old().value_or("")).c_str());
 
@@ -144,6 +145,10 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
          sorted, true},
         {"\"/app=py -X utf8 C:\\Tools\\upper.py\" /io=pipe,utf8", {},
          "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("\xEF\xBC\xA2\r\nA\r\nC\r\n"),
+         "\x82\x61\r\nA\r\nC\r\n", true},
+        // PowerShell reads and writes code page 932 ("Ｂ", "A", "C").
+        {"\"/app=powershell -NoProfile -Command [Console]::Out.Write([Console]::In.ReadToEnd().ToUpper())\" /io=pipe",
+         {}, "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("\x82\x61\r\nA\r\nC\r\n"),
          "\x82\x61\r\nA\r\nC\r\n", true},
         {"/save", {}, "", text, false},
         // Typed at run time: the dialog opens as a filter (with UTF-8 too).
