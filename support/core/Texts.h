@@ -54,7 +54,7 @@ inline constexpr char kInvalidUtf16[] = "UTF-16 として正しくないバイ�
 inline constexpr char kRunningLabel[] = "実行中: ";
 inline constexpr char kSecondsSuffix[] = " 秒";
 inline constexpr char kAbortButton[] = "中止";
-inline constexpr char kAbortNote[] = "［中止］を押すとプログラムを終了します。テキストは変更されません。";
+inline constexpr char kAbortNote[] = "［中止］をクリックするとプログラムを終了します。テキストは変更されません。";
 
 // The ask dialog (/ask): the command line typed at run time and its options,
 // each as the switch of a menu entry would give it.
