@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """The tool's own processor time and peak memory over a whole external run.
 
-Usage: own_cost.py BUILD [--compare=EXE] [ROUNDS [MIB...]]
-       (default 3 rounds; 0 1 16 64 MiB)
+Usage: own_cost.py BUILD [--compare=EXE]... [--programs=NAME,...] [ROUNDS [MIB...]]
+       (default 3 rounds; 0 1 16 64 MiB; every program below, --programs
+       keeps those named: a run of 64 MiB through the editor's real edit
+       control takes one to two minutes)
 
 Runs inside a Wine session (scripts/bench.sh sets one up) and starts the
 programs of the Windows build in BUILD through BUILD/wine-run. For each text
@@ -79,10 +81,11 @@ class Runner:
 
     @staticmethod
     def _stat(pid):
-        """(name, parent pid) of a process; Wine names each after its program."""
+        """(name, start time in clock ticks since boot) of a process, ended
+        ones not yet reaped included; Wine names each after its program."""
         with open(f"/proc/{pid}/stat") as f:
             head, tail = f.read().rsplit(")", 1)
-        return head.split("(", 1)[1], int(tail.split()[1])
+        return head.split("(", 1)[1], int(tail.split()[19])
 
     @staticmethod
     def _peak_kib(pid):
@@ -100,23 +103,25 @@ class Runner:
         child = os.posix_spawn(argv[0], argv, env,
                                file_actions=[(os.POSIX_SPAWN_OPEN, 0, os.devnull, os.O_RDONLY, 0)])
         alive = {}  # pid -> [name, VmHWM KiB]: wanted processes seen running
-        ended = []  # (pid, name, processor seconds, VmHWM KiB or None)
+        ended = []  # (start time, name, processor seconds, VmHWM KiB or None)
         child_done, last_scan, deadline = False, 0.0, 0.0
         while True:
             now = time.monotonic()
             if now - last_scan > 0.02:
                 last_scan = now
-                # Processes are numbered upwards: only those after the child.
-                # (A process is named after its program only once the Wine
+                # This process's children: those it started and those left to
+                # it. (A process is named after its program only once the Wine
                 # loader runs it: one not yet named is looked at again.)
-                for entry in os.listdir("/proc"):
-                    if entry.isdigit() and int(entry) > child and int(entry) not in alive:
+                with open(f"/proc/{me}/task/{me}/children") as f:
+                    children = [int(pid) for pid in f.read().split()]
+                for pid in children:
+                    if pid != child and pid not in alive:
                         try:
-                            name, parent = self._stat(entry)
+                            name, _ = self._stat(pid)
                         except OSError:
                             continue
-                        if parent == me and name in wanted:
-                            alive[int(entry)] = [name, 0]
+                        if name in wanted:
+                            alive[pid] = [name, 0]
             for pid, entry in alive.items():
                 try:
                     entry[1] = max(entry[1], self._peak_kib(pid))
@@ -133,22 +138,22 @@ class Runner:
                 if info is None:
                     break
                 try:
-                    name = self._stat(info.si_pid)[0]
+                    name, started = self._stat(info.si_pid)
                 except OSError:
-                    name = None
+                    name, started = None, 0
                 pid, _, usage = os.wait4(info.si_pid, 0)
                 seen = alive.pop(pid, None)
                 name = name or (seen and seen[0])
                 if pid == child:
                     child_done, deadline = True, now + 10
-                elif name in wanted and pid > child:
-                    ended.append((pid, name, usage.ru_utime + usage.ru_stime, seen[1] if seen else None))
+                elif name in wanted:
+                    ended.append((started, name, usage.ru_utime + usage.ru_stime, seen[1] if seen else None))
             # Done once the child has ended and nothing wanted still runs.
             if child_done and (not alive or now > deadline):
                 break
             time.sleep(poll)
         found = {}
-        for _, name, cpu, peak in sorted(ended):
+        for _, name, cpu, peak in sorted(ended, key=lambda e: e[0]):
             found.setdefault(name, []).append((cpu, peak))
         return found
 
@@ -182,8 +187,9 @@ def read_editor_log(path):
 
 
 def main():
-    args = [a for a in sys.argv[1:] if not a.startswith("--compare=")]
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
     compare = [a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--compare=")]
+    chosen = [n for a in sys.argv[1:] if a.startswith("--programs=") for n in a.split("=", 1)[1].split(",")]
     build = args[0]
     rounds = int(args[1]) if len(args) > 1 else 3
     sizes = [int(m) for m in args[2:]] or [0, 1, 16, 64]
@@ -225,8 +231,12 @@ def main():
     tools = {"tool": [binary("pelmarind.exe"), "/app=" + converter, "/upper"],
              "pipe": [binary("pelmarind.exe"), "/app=" + converter, "/stdio", "/upper", "/io=pipe"]}
     tools.update({f"other{i + 1}": [win_path(exe), "/app=" + converter, "/upper"] for i, exe in enumerate(compare)})
-    programs = list(tools) + ["floor", "protocol"]
-    logging = list(tools) + ["protocol"]  # the programs that log their phases
+    unknown = [n for n in chosen if n not in list(tools) + ["floor", "protocol"]]
+    if unknown:
+        sys.exit(f"no such program: {', '.join(unknown)} (tool, pipe, other1..., floor, protocol)")
+    tools = {n: c for n, c in tools.items() if not chosen or n in chosen}
+    programs = list(tools) + [n for n in ("floor", "protocol") if not chosen or n in chosen]
+    logging = [n for n in programs if n != "floor"]  # the programs that log their phases
     commands = dict(tools, protocol=[binary("protocol_floor.exe"), converter, "/upper"])
     median = statistics.median
     results = {}
@@ -277,16 +287,17 @@ def main():
 
         print("processor time (user + system) of each program's own process, ms: median and best of the rounds;")
         print("ratios to the floor's and to the protocol floor's, of the medians and of the bests")
-        print(f"{'text':>7}" + "".join(f" {n:>14} {'/floor':>11} {'/protocol':>11}" for n in tools) +
-              f" {'floor':>14} {'protocol':>14}")
+        floors = [n for n in ("floor", "protocol") if n in programs]
+        print(f"{'text':>7}" + "".join(f" {n:>14}" + "".join(f" {'/' + u:>11}" for u in floors) for n in tools) +
+              "".join(f" {n:>14}" for n in floors))
         for mib, (runs, _, _) in results.items():
             cpu = {n: cpu_ms(runs[n]) for n in programs}
             row = f"{mib:3} MiB"
             for n in tools:
                 row += f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f})"
-                for under in ("floor", "protocol"):
+                for under in floors:
                     row += f" {cpu[n][0] / cpu[under][0]:5.2f} {cpu[n][1] / cpu[under][1]:5.2f}"
-            print(row + "".join(f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f})" for n in ("floor", "protocol")))
+            print(row + "".join(f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f})" for n in floors))
         for mib, (_, copies, _) in results.items():
             for n in tools:
                 if any(copies[n]):
