@@ -25,7 +25,7 @@ fi
 mapfile -t targets < <(cmake --build "$BENCH_BUILD" --target help | sed -n 's/^\.\.\. \([A-Za-z0-9_]*\).*/\1/p')
 mapfile -t benches < <(printf '%s\n' "${targets[@]}" | grep '^bench_')
 mapfile -t started < <(grep -rhoE '\b[A-Za-z][A-Za-z0-9_]*\.exe\b' "$ROOT/bench" "$ROOT/tests/robot" |
-                       sed 's/\.exe$//' | sort -u | grep -Fxf <(printf '%s\n' "${targets[@]}"))
+                       sed 's/\.exe$//' | sort -u | grep -v '^bench_' | grep -Fxf <(printf '%s\n' "${targets[@]}"))
 echo "== building: ${benches[*]} ${started[*]}"
 cmake --build "$BENCH_BUILD" -j "$JOBS" --target "${benches[@]}" "${started[@]}"
 start_wine_session

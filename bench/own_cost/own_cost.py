@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """The tool's own processor time and peak memory over a whole external run.
 
-Usage: own_cost.py BUILD [--compare=EXE]... [--programs=NAME,...] [ROUNDS [MIB...]]
+Usage: own_cost.py BUILD [--compare=EXE]... [--programs=NAME,...] [--wait-rounds=N] [ROUNDS [MIB...]]
        (default 3 rounds; 0 1 16 64 MiB; every program below, --programs
        keeps those named: a run of 64 MiB through the editor's real edit
-       control takes one to two minutes)
+       control takes one to two minutes; the wait's rounds default to
+       ROUNDS, 0 leaves it out)
 
 Runs inside a Wine session (scripts/bench.sh sets one up) and starts the
 programs of the Windows build in BUILD through BUILD/wine-run. For each text
@@ -190,8 +191,10 @@ def main():
     args = [a for a in sys.argv[1:] if not a.startswith("--")]
     compare = [a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--compare=")]
     chosen = [n for a in sys.argv[1:] if a.startswith("--programs=") for n in a.split("=", 1)[1].split(",")]
+    wait_rounds = [int(a.split("=", 1)[1]) for a in sys.argv[1:] if a.startswith("--wait-rounds=")]
     build = args[0]
     rounds = int(args[1]) if len(args) > 1 else 3
+    wait_rounds = wait_rounds[-1] if wait_rounds else rounds
     sizes = [int(m) for m in args[2:]] or [0, 1, 16, 64]
     wine_run = os.path.join(build, "wine-run")
     binary = lambda name: win_path(os.path.join(build, "bin", name))
@@ -344,16 +347,18 @@ def main():
         # 10 s runs; the window's one-time cost from the 3 s run against the
         # 0.5 s one, less 2.5 such seconds. The watcher runs in copies of the
         # tool: their processor time is measured as it is.
+        if wait_rounds == 0:
+            return
         text_file = os.path.join(work, "small.txt")
         with open(text_file, "wb") as f:
             f.write(make_text(4096))
         sleeps = (0, 0.5, 3, 10)
         print("the wait: processor time of the tool's own process and of the copies it starts to watch the lock (the")
-        print(f"starter and the watcher), ms, medians (min-max) of {rounds} rounds, by how long the converter sleeps")
+        print(f"starter and the watcher), ms, medians (min-max) of {wait_rounds} rounds, by how long the converter sleeps")
         for name, command in tools.items():
             own = {t: [] for t in sleeps}
             watch = {t: [] for t in sleeps}
-            for _ in range(rounds):
+            for _ in range(wait_rounds):
                 for t in sleeps:
                     usage, _, _ = from_editor(text_file, command + [f"/delay={int(t * 1000)}"])
                     own[t].append(usage[0][0] * 1000)
