@@ -41,6 +41,10 @@ struct THostText {
     std::string Text;  // empty unless Result is Text
 };
 THostText GetHostText(HWND window, unsigned textKind);
+// The read once the text-editing window has reported `length`. (Under Wine
+// that length query carries the whole text across: the benchmarks time the
+// two apart.)
+THostText ReadHostText(HWND window, unsigned textKind, LRESULT length);
 THostText GetHostAllText(HWND window);
 THostText GetHostSelText(HWND window);
 // True when the host took the text: HM_SETTEXT was sent and the host window

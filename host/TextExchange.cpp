@@ -31,15 +31,17 @@ SIZE_T UsableBytes(const MappedView& view) {
 
 }  // namespace
 
+THostText GetHostText(HWND window, unsigned textKind) {
+    if (!IsHostWindow(window)) return {};
+    return ReadHostText(window, textKind, SendMessageA(GetHostEditWindow(window), WM_GETTEXTLENGTH, 0, 0));
+}
+
 // A transfer of S bytes (the text and its NUL) needs a new section of S bytes.
 // The length that the host's text-editing window reports is taken whole, in
 // 64 bits: one too large for a section or for this build fails the read
 // before anything is created or allocated.
-THostText GetHostText(HWND window, unsigned textKind) {
+THostText ReadHostText(HWND window, unsigned textKind, LRESULT length) {
     THostText read;
-    if (!IsHostWindow(window)) return read;
-    HWND editWindow = GetHostEditWindow(window);
-    const LRESULT length = SendMessageA(editWindow, WM_GETTEXTLENGTH, 0, 0);
     const std::uint32_t size = TextSectionSize(length, kMaxTextBytes);
     if (size == 0) return read;
 

@@ -12,6 +12,8 @@
 // the string that the file write takes, and from the file straight into the
 // section. The yardstick of the own-cost benchmark for what the tool does
 // beyond the exchange. A windowed program, like the tool.
+// In a build with the phase log (support/PhaseLog.h) it logs its phases under
+// the tool's names, for the own-cost benchmark to set beside the tool's.
 // Exit code: 0 done, 1 bad arguments or a failed step, 2 not started by the
 // editor.
 #include <windows.h>
@@ -26,6 +28,7 @@
 #include "base/core/ScopeGuard.h"
 #include "host/core/ByteScan.h"
 #include "host/core/HostProtocol.h"
+#include "support/PhaseLog.h"
 #include "support/core/PathText.h"
 
 namespace {
@@ -81,9 +84,7 @@ std::string WindowTitle(HWND window) {
     return std::string(buffer.data(), static_cast<std::size_t>(std::max(copied, 0)));
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     if (argc < 2) return 1;
     Host host;
     host.main = GetForegroundWindow();
@@ -101,15 +102,18 @@ int main(int argc, char** argv) {
     });
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    EndPhase("start-up");
 
     host.edit = reinterpret_cast<HWND>(SendMessageA(host.main, HM_GETEDITWND, 0, 0));
     std::string text;
     unsigned kind = kTextKindSelection;
     const Read selection = ReadHostText(host, kind, text);
+    EndPhase("selection read");
     if (selection == Read::Failed) return 1;
     if (text.empty()) {
         kind = kTextKindAll;
         if (ReadHostText(host, kind, text) != Read::Text) return 1;
+        EndPhase("whole-text read");
     }
 
     // The lock: both titles read before either is set.
@@ -132,6 +136,7 @@ int main(int argc, char** argv) {
     char folder[MAX_PATH] = {}, temp[MAX_PATH] = {};
     if (GetTempPathA(MAX_PATH, folder) == 0 || GetTempFileNameA(folder, "qlk", 0, temp) == 0) return 1;
     ScopeGuard removeTemp([&] { DeleteFileA(temp); });
+    EndPhase("temporary file and lock");
     FILETIME written{};
     {
         FileHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -144,6 +149,7 @@ int main(int argc, char** argv) {
         if (!GetFileTime(file.Get(), nullptr, nullptr, &written)) return 1;
     }
     std::string().swap(text);
+    EndPhase("file write");
 
     std::string line;
     for (int i = 1; i < argc; ++i) line += std::string(argv[i]) + " ";
@@ -156,6 +162,7 @@ int main(int argc, char** argv) {
         KernelHandle child(process.hProcess), thread(process.hThread);
         WaitForSingleObject(child.Get(), INFINITE);
     }
+    EndPhase("process start and wait");
     setTitles(false);
     restoreTitles.Dismiss();
 
@@ -173,6 +180,18 @@ int main(int argc, char** argv) {
     DWORD read = 0;
     if (length != 0 && !ReadFile(file.Get(), section.view.Bytes(), length, &read, nullptr)) return 1;
     section.view.Bytes()[read] = '\0';
+    EndPhase("read back");
     SendMessageA(host.main, HM_SETTEXT, kind, static_cast<LPARAM>(read + 1));
+    EndPhase("write-back");
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    StartPhaseLog();
+    const int code = Run(argc, argv);
+    EndPhase("exit");
+    WritePhaseLog();
+    return code;
 }

@@ -83,6 +83,7 @@ LRESULT CALLBACK StampProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 struct Result {
+    bool ran = false;
     double cpuSeconds = 0, wallSeconds = 0;
     std::vector<double> latencies;
 };
@@ -104,7 +105,7 @@ Result RunOnce(bool poll, bool withMessages, int childMs, HWND window) {
     }
     const unsigned long long cpu0 = ProcessCpuTime();
     const double wall0 = Now();
-    const bool ran = poll ? PollAndWait(ChildProgram(), arguments) : RunAndWait(ChildProgram(), arguments, false);
+    result.ran = poll ? PollAndWait(ChildProgram(), arguments) : RunAndWait(ChildProgram(), arguments, false);
     result.wallSeconds = Now() - wall0;
     result.cpuSeconds = static_cast<double>(ProcessCpuTime() - cpu0) / 1e7;
     stop = true;
@@ -112,18 +113,25 @@ Result RunOnce(bool poll, bool withMessages, int childMs, HWND window) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     gLatencies = nullptr;
-    if (!ran) std::printf("could not start %s\n", ChildProgram().c_str());
     result.latencies = std::move(latencies);
     return result;
 }
 
+// A figure of a child that never ran would be the cost of nothing at all.
+[[noreturn]] void CouldNotStart() {
+    std::fprintf(stderr, "could not start %s\n", ChildProgram().c_str());
+    std::exit(1);
+}
+
 void ReportIdle(const char* mode, const Result& idle) {
+    if (!idle.ran) CouldNotStart();
     std::printf("%-4s idle wait %6.0f ms: processor %4.0f ms = %5.2f %% of a core\n", mode, 1e3 * idle.wallSeconds,
                 1e3 * idle.cpuSeconds, 100.0 * idle.cpuSeconds / idle.wallSeconds);
     std::fflush(stdout);
 }
 
 void ReportBusy(const char* mode, const Result& busy) {
+    if (!busy.ran) CouldNotStart();
     std::vector<double> l = busy.latencies;
     std::sort(l.begin(), l.end());
     auto at = [&](double q) {
@@ -151,7 +159,7 @@ int main(int argc, char** argv) {
     HWND window = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
 
     // A first start warms the platform's caches for both modes.
-    RunAndWait(ChildProgram(), "--sleep=10", false);
+    if (!RunAndWait(ChildProgram(), "--sleep=10", false)) CouldNotStart();
     const int rounds = only.empty() ? 3 : 1;
     for (int round = 0; round < rounds; ++round) {
         for (const bool poll : {false, true}) {

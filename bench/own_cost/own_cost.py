@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """The tool's own processor time and peak memory over a whole external run.
 
-Usage: own_cost.py BUILD [--compare=EXE] [ROUNDS [MIB...]]
-       (default 3 rounds; 0 1 16 64 MiB)
+Usage: own_cost.py BUILD [--compare=EXE]... [--programs=NAME,...] [--wait-rounds=N] [ROUNDS [MIB...]]
+       (default 3 rounds; 0 1 16 64 MiB; every program below, --programs
+       keeps those named: a run of 64 MiB through the editor's real edit
+       control takes one to two minutes; the wait's rounds default to
+       ROUNDS, 0 leaves it out)
 
 Runs inside a Wine session (scripts/bench.sh sets one up) and starts the
 programs of the Windows build in BUILD through BUILD/wine-run. For each text
@@ -35,11 +38,14 @@ when it is reaped. The converter's time is in neither figure. (The usage given
 on reaping cannot serve for memory: a process keeps there the peak of the
 editor's memory that it inherited when it was forked.)
 
-The tool writes its phases from its own clock (PELMARIND_PHASE_LOG); the
-editor's own handling of the text messages comes from its log.
+The tool and the protocol floor write their phases from their own clock
+(PELMARIND_PHASE_LOG), under the same names; the editor's own handling of the
+text messages comes from its log.
 
-Last, the tool's processor time while the converter sleeps 3 s, against the
-same run without the sleep.
+Last, the wait: the tool's processor time with the converter sleeping 0, 0.5,
+3 and 10 s, the once-only cost of a run that outlasts the running window's
+delay (the window in the tool's process, the watcher in the copies of the
+tool that start it) and the cost of each second of the wait.
 
 Medians and bests of the rounds (on a shared machine others' load only ever
 adds). Figures are reported, never judged.
@@ -76,10 +82,11 @@ class Runner:
 
     @staticmethod
     def _stat(pid):
-        """(name, parent pid) of a process; Wine names each after its program."""
+        """(name, start time in clock ticks since boot) of a process, ended
+        ones not yet reaped included; Wine names each after its program."""
         with open(f"/proc/{pid}/stat") as f:
             head, tail = f.read().rsplit(")", 1)
-        return head.split("(", 1)[1], int(tail.split()[1])
+        return head.split("(", 1)[1], int(tail.split()[19])
 
     @staticmethod
     def _peak_kib(pid):
@@ -90,52 +97,70 @@ class Runner:
         return 0
 
     def run(self, argv, env, wanted, poll=0.005):
-        """Runs argv to its end; returns {name: (processor seconds, VmHWM KiB)}
-        for the processes named in `wanted` that were left to this one."""
+        """Runs argv to its end; returns {name: [(processor seconds, VmHWM KiB
+        or None), ...]} for the processes named in `wanted` that were left to
+        this one, each name's processes in the order they were started."""
         me = os.getpid()
         child = os.posix_spawn(argv[0], argv, env,
                                file_actions=[(os.POSIX_SPAWN_OPEN, 0, os.devnull, os.O_RDONLY, 0)])
-        watched = {}  # pid -> [name, VmHWM KiB]
-        found = {}
+        alive = {}  # pid -> [name, VmHWM KiB]: wanted processes seen running
+        ended = []  # (start time, name, processor seconds, VmHWM KiB or None)
         child_done, last_scan, deadline = False, 0.0, 0.0
         while True:
             now = time.monotonic()
-            if len(watched) + len(found) < len(wanted) and now - last_scan > 0.02:
+            if now - last_scan > 0.02:
                 last_scan = now
-                # Processes are numbered upwards: only those after the child.
-                for entry in os.listdir("/proc"):
-                    if entry.isdigit() and int(entry) > child and int(entry) not in watched:
+                # This process's children: those it started and those left to
+                # it. (A process is named after its program only once the Wine
+                # loader runs it: one not yet named is looked at again.)
+                with open(f"/proc/{me}/task/{me}/children") as f:
+                    children = [int(pid) for pid in f.read().split()]
+                for pid in children:
+                    if pid != child and pid not in alive:
                         try:
-                            name, parent = self._stat(entry)
+                            name, _ = self._stat(pid)
                         except OSError:
                             continue
-                        if parent == me and name in wanted and name not in found:
-                            watched[int(entry)] = [name, 0]
-            for pid, entry in watched.items():
+                        if name in wanted:
+                            alive[pid] = [name, 0]
+            for pid, entry in alive.items():
                 try:
                     entry[1] = max(entry[1], self._peak_kib(pid))
                 except (OSError, ValueError):
                     pass  # ended: the last reading stands
             while True:
+                # Each ended process is named before it is reaped (its entry
+                # stays until then): one that ended before any scan saw it
+                # counts too, without its peak.
                 try:
-                    pid, _, usage = os.wait4(-1, os.WNOHANG)
+                    info = os.waitid(os.P_ALL, 0, os.WEXITED | os.WNOHANG | os.WNOWAIT)
                 except ChildProcessError:
-                    pid = 0
-                if pid == 0:
+                    info = None
+                if info is None:
                     break
+                try:
+                    name, started = self._stat(info.si_pid)
+                except OSError:
+                    name, started = None, 0
+                pid, _, usage = os.wait4(info.si_pid, 0)
+                seen = alive.pop(pid, None)
+                name = name or (seen and seen[0])
                 if pid == child:
                     child_done, deadline = True, now + 10
-                elif pid in watched:
-                    name, peak = watched.pop(pid)
-                    found[name] = (usage.ru_utime + usage.ru_stime, peak)
-            if child_done and (len(found) == len(wanted) or now > deadline):
+                elif name in wanted:
+                    ended.append((started, name, usage.ru_utime + usage.ru_stime, seen[1] if seen else None))
+            # Done once the child has ended and nothing wanted still runs.
+            if child_done and (not alive or now > deadline):
                 break
             time.sleep(poll)
+        found = {}
+        for _, name, cpu, peak in sorted(ended, key=lambda e: e[0]):
+            found.setdefault(name, []).append((cpu, peak))
         return found
 
 
 def read_phases(path):
-    """The tool's phase log: [(name, ms)]; none from a build without it."""
+    """A phase log: [(name, ms)]; none from a build without it."""
     if not os.path.exists(path):
         return []
     with open(path) as f:
@@ -143,15 +168,18 @@ def read_phases(path):
 
 
 def read_editor_log(path):
-    """The stand-in's log: whether the started program ended with 0, and the
-    editor's own handling time (ms) of each text message."""
-    ended, handling = False, {}
+    """The stand-in's log: the started program's exit code (None when the
+    editor did not see it end), and the editor's own handling time (ms) of
+    each text message."""
+    ended, handling = None, {}
+    if not os.path.exists(path):
+        return ended, handling
     with open(path, "rb") as f:
         for line in f.read().decode("latin-1").splitlines():
             fields = line.split("\t")
             values = dict(field.split("=", 1) for field in fields[1:] if "=" in field)
             if fields[0] == "ended":
-                ended = values.get("exit") == "0"
+                ended = values.get("exit")
             elif fields[0] == "msg" and fields[1] in ("HM_GETTEXT", "HM_SETTEXT") and "host_us" in values:
                 kind = {"HM_GETTEXT": {"1": "HM_GETTEXT selection", "0": "HM_GETTEXT whole text"},
                         "HM_SETTEXT": {"1": "HM_SETTEXT selection", "0": "HM_SETTEXT whole text"}}
@@ -160,13 +188,22 @@ def read_editor_log(path):
 
 
 def main():
-    args = [a for a in sys.argv[1:] if not a.startswith("--compare=")]
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
     compare = [a.split("=", 1)[1] for a in sys.argv[1:] if a.startswith("--compare=")]
+    chosen = [n for a in sys.argv[1:] if a.startswith("--programs=") for n in a.split("=", 1)[1].split(",")]
+    wait_rounds = [int(a.split("=", 1)[1]) for a in sys.argv[1:] if a.startswith("--wait-rounds=")]
     build = args[0]
     rounds = int(args[1]) if len(args) > 1 else 3
+    wait_rounds = wait_rounds[-1] if wait_rounds else rounds
     sizes = [int(m) for m in args[2:]] or [0, 1, 16, 64]
     wine_run = os.path.join(build, "wine-run")
     binary = lambda name: win_path(os.path.join(build, "bin", name))
+    # A program that is not there would give no figure at all, not a small one.
+    missing = [n for n in ("pelmarind.exe", "textconv.exe", "standin_editor.exe", "minimal_run.exe",
+                           "protocol_floor.exe") if not os.path.exists(os.path.join(build, "bin", n))]
+    missing += [exe for exe in compare if not os.path.exists(exe)]
+    if missing:
+        sys.exit(f"not built: {', '.join(missing)} (scripts/bench.sh builds every program the benchmarks start)")
     converter = binary("textconv.exe")
     runner = Runner()
     env = dict(os.environ, PELMARIND_WINE_TIMEOUT="1800")
@@ -175,7 +212,8 @@ def main():
 
     def from_editor(text_file, command, extra_env=None):
         """Runs command from the stand-in editor holding the text; the usage of
-        the command's process (by its name), the editor's log, the final text."""
+        the command's processes (by its name: the program, then the copies of
+        itself it started), the editor's log, the final text."""
         for path in (log, final, phase_file):
             if os.path.exists(path):
                 os.remove(path)
@@ -184,8 +222,10 @@ def main():
         name = command[0].rsplit("\\", 1)[-1][:15]  # as the kernel keeps a process's name
         usage = runner.run(argv + command, dict(env, **(extra_env or {})), [name])
         ended, handling = read_editor_log(log)
-        if not ended or name not in usage:
-            sys.exit(f"the run of {name} failed")
+        if ended != "0" or name not in usage:
+            why = ("the editor did not see it end" if ended is None else f"exit code {ended}") if ended != "0" else \
+                "its process was not found"
+            sys.exit(f"the run of {' '.join(command)} failed: {why}")
         with open(final, "rb") as f:
             return usage[name], handling, f.read()
 
@@ -194,20 +234,24 @@ def main():
     tools = {"tool": [binary("pelmarind.exe"), "/app=" + converter, "/upper"],
              "pipe": [binary("pelmarind.exe"), "/app=" + converter, "/stdio", "/upper", "/io=pipe"]}
     tools.update({f"other{i + 1}": [win_path(exe), "/app=" + converter, "/upper"] for i, exe in enumerate(compare)})
-    programs = list(tools) + ["floor", "protocol"]
-    protocol_command = [binary("protocol_floor.exe"), converter, "/upper"]
+    unknown = [n for n in chosen if n not in list(tools) + ["floor", "protocol"]]
+    if unknown:
+        sys.exit(f"no such program: {', '.join(unknown)} (tool, pipe, other1..., floor, protocol)")
+    tools = {n: c for n, c in tools.items() if not chosen or n in chosen}
+    programs = list(tools) + [n for n in ("floor", "protocol") if not chosen or n in chosen]
+    logging = [n for n in programs if n != "floor"]  # the programs that log their phases
+    commands = dict(tools, protocol=[binary("protocol_floor.exe"), converter, "/upper"])
+    median = statistics.median
     results = {}
-    phase_logged = {name: [] for name in tools}
     try:
         # A first run of each, not counted: the first start of a program
         # after a while is the slowest.
         warm_up = os.path.join(work, "warm-up.txt")
         with open(warm_up, "wb") as f:
             f.write(make_text(4096))
-        for command in tools.values():
+        for command in commands.values():
             from_editor(warm_up, command)
         from_editor(warm_up, [binary("minimal_run.exe"), "/windowed", win_path(warm_up), converter, "/upper"])
-        from_editor(warm_up, protocol_command)
         for mib in sizes:
             text_file = os.path.join(work, "text.txt")
             expected_file = os.path.join(work, "expected.txt")
@@ -218,86 +262,118 @@ def main():
                            check=True, env=env, stdin=subprocess.DEVNULL)
             with open(expected_file, "rb") as f:
                 expected = f.read()
-            runs = {name: [] for name in programs}
-            phases = {name: [] for name in tools}
+            runs = {name: [] for name in programs}      # (processor s, VmHWM KiB) of the program's process
+            copies = {name: [] for name in programs}    # processor s of the copies of itself it started
+            phases = {name: [] for name in logging}
             for round_ in range(rounds * 3 if mib <= 1 else rounds):
                 # Each round in another order: no program always follows the same one.
                 for name in programs[round_ % len(programs):] + programs[:round_ % len(programs)]:
                     if name == "floor":
                         usage, _, _ = from_editor(text_file, [binary("minimal_run.exe"), "/windowed",
                                                               win_path(text_file), converter, "/upper"])
-                        runs[name].append(usage)
-                        continue
-                    if name == "protocol":
-                        usage, _, text = from_editor(text_file, protocol_command)
+                    else:
+                        usage, handling, text = from_editor(text_file, commands[name],
+                                                            {"PELMARIND_PHASE_LOG": win_path(phase_file)})
                         if text != expected:
-                            sys.exit(f"{mib} MiB: the protocol floor's result is not the converter's")
-                        runs[name].append(usage)
-                        continue
-                    usage, handling, text = from_editor(text_file, tools[name],
-                                                        {"PELMARIND_PHASE_LOG": win_path(phase_file)})
-                    if text != expected:
-                        sys.exit(f"{mib} MiB: the {name}'s result is not the converter's")
-                    runs[name].append(usage)
-                    logged = read_phases(phase_file)
-                    phase_logged[name].append(bool(logged))
-                    phases[name].append(logged + sorted(handling.items()))
-            results[mib] = (runs, phases)
+                            sys.exit(f"{mib} MiB: the {name}'s result is not the converter's")
+                        phases[name].append((read_phases(phase_file), handling))
+                    runs[name].append(usage[0])
+                    copies[name].append(sum(c for c, _ in usage[1:]))
+            results[mib] = (runs, copies, phases)
 
-        median = statistics.median
+        def cpu_ms(runs):
+            return median([c for c, _ in runs]) * 1000, min(c for c, _ in runs) * 1000
+
+        def peak_mib(runs):
+            peaks = [p for _, p in runs if p is not None]
+            return median(peaks) / 1024 if peaks else float("nan")
+
         print("processor time (user + system) of each program's own process, ms: median and best of the rounds;")
         print("ratios to the floor's and to the protocol floor's, of the medians and of the bests")
-        print(f"{'text':>7}" + "".join(f" {n:>14} {'/floor':>11} {'/protocol':>11}" for n in tools) +
-              f" {'floor':>14} {'protocol':>14}")
-        for mib, (runs, _) in results.items():
-            cpu = {n: (median([c for c, _ in runs[n]]) * 1000, min(c for c, _ in runs[n]) * 1000) for n in programs}
+        floors = [n for n in ("floor", "protocol") if n in programs]
+        print(f"{'text':>7}" + "".join(f" {n:>14}" + "".join(f" {'/' + u:>11}" for u in floors) for n in tools) +
+              "".join(f" {n:>14}" for n in floors))
+        for mib, (runs, _, _) in results.items():
+            cpu = {n: cpu_ms(runs[n]) for n in programs}
             row = f"{mib:3} MiB"
             for n in tools:
                 row += f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f})"
-                for under in ("floor", "protocol"):
+                for under in floors:
                     row += f" {cpu[n][0] / cpu[under][0]:5.2f} {cpu[n][1] / cpu[under][1]:5.2f}"
-            print(row + "".join(f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f})" for n in ("floor", "protocol")))
+            print(row + "".join(f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f})" for n in floors))
+        for mib, (_, copies, _) in results.items():
+            for n in tools:
+                if any(copies[n]):
+                    print(f"{mib:3} MiB: the {n} outlasted the running window's delay in {sum(map(bool, copies[n]))}"
+                          f" of {len(copies[n])} runs; its watcher's processes took {median(copies[n]) * 1000:.0f} ms"
+                          " (median), not counted above")
 
         print(f"peak resident size (VmHWM) of each program's own process, MiB, medians; growth over the {sizes[0]} MiB"
               " run, and that against the text")
         print(f"{'text':>7}" + "".join(f" {n:>9} {'growth':>6} {'x text':>6}" for n in programs))
         base = results[sizes[0]][0]
-        for mib, (runs, _) in results.items():
+        for mib, (runs, _, _) in results.items():
             row = f"{mib:3} MiB"
             for n in programs:
-                peak = median([p for _, p in runs[n]]) / 1024
-                growth = peak - median([p for _, p in base[n]]) / 1024
+                peak = peak_mib(runs[n])
+                growth = peak - peak_mib(base[n])
                 row += f" {peak:9.1f} {growth:6.1f} " + (f"{growth / mib:6.2f}" if mib else f"{'':6}")
             print(row)
 
-        for name in tools:
-            print(f"the {name}'s phases by its own clock (wall time, ms, medians), and the editor's own handling"
-                  " of the text messages (its log)" + ("" if any(phase_logged[name]) else
-                                                       "; this build writes no phase log"))
-            print(f"{'phase':<26}" + "".join(f"{str(mib) + ' MiB':>10}" for mib in results))
-            logged = [run for _, phases in results.values() for run in phases[name]]
-            order = [p for p, _ in max(logged, key=len)]
+        # The phases of the programs that log them, side by side, by each
+        # program's own clock; then the editor's own handling of the text
+        # messages (its log).
+        named = [n for n in logging if any(logged for r in results.values() for logged, _ in r[2][n])]
+        for mib, (_, _, phases) in results.items():
+            print(f"{mib} MiB: phases, wall time by the program's own clock, ms, medians; the editor's handling of the"
+                  " text messages (its log)" + ("" if named else "; this build writes no phase log"))
+            print(f"{'phase':<26}" + "".join(f"{n:>12}" for n in named))
+            order = []
+            for n in named:
+                for logged, handling in phases[n]:
+                    for phase in [p for p, _ in logged] + sorted(handling):
+                        if phase not in order:
+                            order.append(phase)
             for phase in order:
                 print(f"{phase:<26}" + "".join(
-                    f"{median([dict(run).get(phase, 0.0) for run in phases[name]]):10.1f}"
-                    for _, phases in results.values()))
+                    f"{median([dict(logged).get(phase, handling.get(phase, 0.0)) for logged, handling in phases[n]]):12.1f}"
+                    for n in named))
 
-        # The wait: the processor time with the converter sleeping 3 s and
-        # 10 s, less that of the same run without the sleep (a run that
-        # outlasts a second pays once for its running window and its lock's
-        # watcher; the wait itself should cost nothing more per second).
+        # The wait. A run that ends before the running window's delay (about
+        # a second) pays for no window and no watcher; one that outlasts it
+        # pays once for both, and then each second for what the window does
+        # (its counter). From the medians of runs with the converter sleeping
+        # 0, 0.5, 3 and 10 s: the cost of a second of the wait from the 3 and
+        # 10 s runs; the window's one-time cost from the 3 s run against the
+        # 0.5 s one, less 2.5 such seconds. The watcher runs in copies of the
+        # tool: their processor time is measured as it is.
+        if wait_rounds == 0:
+            return
         text_file = os.path.join(work, "small.txt")
         with open(text_file, "wb") as f:
             f.write(make_text(4096))
+        sleeps = (0, 0.5, 3, 10)
+        print("the wait: processor time of the tool's own process and of the copies it starts to watch the lock (the")
+        print(f"starter and the watcher), ms, medians (min-max) of {wait_rounds} rounds, by how long the converter sleeps")
         for name, command in tools.items():
-            for seconds in (3, 10):
-                growth = []
-                for _ in range(rounds):
-                    slow, _, _ = from_editor(text_file, command + [f"/delay={seconds * 1000}"])
-                    quick, _, _ = from_editor(text_file, command)
-                    growth.append((slow[0] - quick[0]) * 1000)
-                print(f"converter sleeping {seconds} s: the {name}'s processor time grows by {median(growth):.0f} ms"
-                      f" (rounds: {', '.join(f'{g:.0f}' for g in growth)} ms)")
+            own = {t: [] for t in sleeps}
+            watch = {t: [] for t in sleeps}
+            for _ in range(wait_rounds):
+                for t in sleeps:
+                    usage, _, _ = from_editor(text_file, command + [f"/delay={int(t * 1000)}"])
+                    own[t].append(usage[0][0] * 1000)
+                    watch[t].append(sum(c for c, _ in usage[1:]) * 1000)
+            for t in sleeps:
+                when = "ends before the delay" if t < 1 else "outlasts the delay"
+                print(f"  {name:<6} {t:4} s ({when:<21}): own {median(own[t]):5.0f} ({min(own[t]):4.0f}-{max(own[t]):4.0f}),"
+                      f" watcher copies {median(watch[t]):4.0f} ({min(watch[t]):3.0f}-{max(watch[t]):3.0f})")
+            per_second = (median(own[10]) - median(own[3])) / 7
+            window = median(own[3]) - median(own[0.5]) - 2.5 * per_second
+            print(f"  {name:<6} outlasting the delay costs once: the running window {window:.0f} ms in the tool's own"
+                  f" process, the watcher {median(watch[3]):.0f} ms in its copies; then {per_second:.1f} ms a second of"
+                  " the wait")
+        print("  (the window's cost and the cost a second are differences of medians of separate runs: within the"
+              " runs' spread of 0 they are no cost at all, and a negative one is such noise)")
     finally:
         for entry in os.listdir(work):
             os.remove(os.path.join(work, entry))
