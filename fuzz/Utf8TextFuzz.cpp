@@ -145,7 +145,23 @@ void AsResults(std::string_view bytes) {
     const TextConversion withMark = AsResult(marked, result);
     Require(withMark.fault == utf8.fault && withMark.offset == utf8.offset && withMark.line == utf8.line &&
             withMark.codePoint == utf8.codePoint);
-    if (utf8.ok()) Require(result == expected);
+    if (utf8.ok()) {
+        Require(result == expected);
+        // The line ends found before a conversion from UTF-8 hold after it
+        // (the result's one pass serves both), and they are those a byte at
+        // a time finds.
+        const LineEnds before = FindLineEnds(bytes), after = FindLineEnds(expected);
+        Require(before.crLf == after.crLf && before.bareLf == after.bareLf);
+    }
+    bool crLf = false, bareLf = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') (i > 0 && bytes[i - 1] == '\r' ? crLf : bareLf) = true;
+    }
+    const LineEnds ends = FindLineEnds(bytes);
+    Require(ends.crLf == crLf && ends.bareLf == bareLf);
+    if (ResultEncodingOf(bytes) == ResultEncoding::AsItIs) {
+        Require(ResultHoldsNul(bytes) == (bytes.find('\0') != std::string_view::npos));
+    }
 
     std::size_t invalid;
     const std::string decoded = Utf16LeAsUtf8(bytes, invalid);

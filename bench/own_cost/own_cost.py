@@ -48,7 +48,8 @@ delay (the window in the tool's process, the watcher in the copies of the
 tool that start it) and the cost of each second of the wait.
 
 Medians and bests of the rounds (on a shared machine others' load only ever
-adds). Figures are reported, never judged.
+adds), and the median of the ratios within each round. Figures are reported,
+never judged.
 """
 import ctypes
 import os
@@ -301,6 +302,20 @@ def main():
                 for under in floors:
                     row += f" {cpu[n][0] / cpu[under][0]:5.2f} {cpu[n][1] / cpu[under][1]:5.2f}"
             print(row + "".join(f" {cpu[n][0]:7.0f} ({cpu[n][1]:4.0f})" for n in floors))
+        # A slow spell of the machine weighs on every program of a round
+        # alike (they run one after another): the rounds' own ratios move
+        # less than those of medians taken apart.
+        print("ratios within each round to the protocol floor's (else the floor's): median (lowest-highest) of the"
+              " rounds")
+        for mib, (runs, _, _) in results.items():
+            under = floors[-1] if floors else None
+            if under is None:
+                break
+            row = f"{mib:3} MiB"
+            for n in tools:
+                ratios = sorted(a[0] / b[0] for a, b in zip(runs[n], runs[under]))
+                row += f"  {n}/{under} {median(ratios):.2f} ({ratios[0]:.2f}-{ratios[-1]:.2f})"
+            print(row)
         for mib, (_, copies, _) in results.items():
             for n in tools:
                 if any(copies[n]):

@@ -1,9 +1,12 @@
 #include "support/core/ResultText.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <emmintrin.h>
+#endif
 
 #include "host/core/TextSize.h"
 #include "support/core/Texts.h"
@@ -25,26 +28,6 @@ ResultEncoding ResultEncodingOf(std::string_view result) {
     return ResultEncoding::AsItIs;
 }
 
-bool ResultHoldsNul(std::string_view result) {
-    const ResultEncoding encoding = ResultEncodingOf(result);
-    if (encoding != ResultEncoding::Utf16Le && encoding != ResultEncoding::Utf16Be) {
-        return std::memchr(result.data(), 0, result.size()) != nullptr;
-    }
-    // Units at even offsets (after the two bytes of the mark), four at a time;
-    // a last odd byte is no unit (the conversion refuses it).
-    const char* p = result.data();
-    std::size_t i = 2;
-    for (; i + 8 <= result.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p + i, sizeof word);
-        if (HasZeroUnit(word)) return true;
-    }
-    for (; i + 2 <= result.size(); i += 2) {
-        if (p[i] == 0 && p[i + 1] == 0) return true;
-    }
-    return false;
-}
-
 TextConversion ResultToCp932(std::string& result, bool utf8) {
     switch (ResultEncodingOf(result)) {
     case ResultEncoding::Utf8Bom: return Utf8ToCp932InPlace(result);
@@ -63,57 +46,107 @@ std::string ConversionFaultText(const TextConversion& conversion) {
     }
 }
 
-LineEnds FindLineEnds(std::string_view text) {
+namespace {
+
+// What one pass over a text finds: its line ends, and a NUL byte when asked.
+struct ByteFacts {
     LineEnds ends;
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    if (n == 0) return ends;
-    // Words of the machine's width: a 32-bit build would split 64-bit ones.
-    using Word = std::size_t;
-    constexpr int kBits = 8 * sizeof(Word);
-    constexpr Word kOnes = ~Word{0} / 0xFF, kSevens = kOnes * 0x7F;
-    const auto equal = [](Word word, unsigned char byte) {
-        const Word x = word ^ (kOnes * byte);
-        return ~(((x & kSevens) + kSevens) | x | kSevens);  // bit 7 of each equal byte, exactly
-    };
-    Word carry = 0, crLf = 0, bareLf = 0;  // carry: bit 7 when the byte before this word is a CR
+    bool nul = false;
+};
+
+// The pass, sixteen bytes at a time where the processor has SSE2 (every
+// x86-64 one; a 32-bit x86 one is asked at run time), from byte `from` on:
+// the bytes it looked at, a multiple of 32. It stops early at a NUL that was
+// asked for, and without one asked for at a text that holds both kinds of
+// line end, looked at every 128 KiB.
+#if defined(__x86_64__) || defined(__i386__)
+#if defined(__i386__)
+__attribute__((target("sse2")))
+#endif
+std::size_t ScanWide(const unsigned char* p, std::size_t n, bool nulAsked, ByteFacts& facts) {
+    if constexpr (sizeof(void*) == 4) {
+        if (!__builtin_cpu_supports("sse2")) return 0;
+    }
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
+    // Bit k stands for byte k of the 32; carry: the byte before them is a CR.
+    std::uint32_t carry = 0, crLf = 0, bareLf = 0, nul = 0;
     std::size_t i = 0;
-    for (std::size_t block = 0; i + sizeof(Word) <= n; i += sizeof(Word)) {
-        Word word;
-        std::memcpy(&word, p + i, sizeof word);
-        const Word lfs = equal(word, '\n'), crs = equal(word, '\r');
-        // Each CR's mark moved onto the byte after it (the next one in memory).
-        Word crBefore;
-        if constexpr (std::endian::native == std::endian::little) {
-            crBefore = crs << 8 | carry;
-            carry = crs >> (kBits - 8);
-        } else {
-            crBefore = crs >> 8 | carry;
-            carry = crs << (kBits - 8);
-        }
+    for (std::size_t block = 1; i + 32 <= n; i += 32, ++block) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16));
+        // (A lambda would not share the function's SSE2.)
+        const std::uint32_t lfs = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, lf))) |
+                                  static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, lf))) << 16;
+        const std::uint32_t crs = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, cr))) |
+                                  static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, cr))) << 16;
+        nul |= static_cast<std::uint32_t>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(b, zero))));
+        const std::uint32_t crBefore = crs << 1 | carry;
+        carry = crs >> 31;
         crLf |= lfs & crBefore;
         bareLf |= lfs & ~crBefore;
-        if (++block % 4096 == 0 && crLf != 0 && bareLf != 0) break;
-    }
-    ends.crLf = crLf != 0;
-    ends.bareLf = bareLf != 0;
-    if (!(ends.crLf && ends.bareLf)) {
-        for (; i < n; ++i) {
-            if (p[i] != '\n') continue;
-            (i > 0 && p[i - 1] == '\r' ? ends.crLf : ends.bareLf) = true;
+        if (block % 4096 == 0 && (nulAsked ? nul != 0 : crLf != 0 && bareLf != 0)) {
+            i += 32;
+            break;
         }
     }
-    ends.endsInLineEnd = p[n - 1] == '\n' || p[n - 1] == '\r';
-    return ends;
+    facts.ends.crLf = crLf != 0;
+    facts.ends.bareLf = bareLf != 0;
+    facts.nul = nulAsked && nul != 0;
+    return i;
+}
+#else
+std::size_t ScanWide(const unsigned char*, std::size_t, bool, ByteFacts&) { return 0; }
+#endif
+
+ByteFacts ScanBytes(std::string_view text, bool nulAsked) {
+    ByteFacts facts;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    if (n == 0) return facts;
+    std::size_t i = ScanWide(p, n, nulAsked, facts);
+    const bool done = nulAsked ? facts.nul : facts.ends.crLf && facts.ends.bareLf;
+    // The rest a byte at a time (all of it without SSE2).
+    for (; !done && i < n; ++i) {
+        if (p[i] == '\n') {
+            (i > 0 && p[i - 1] == '\r' ? facts.ends.crLf : facts.ends.bareLf) = true;
+        } else if (p[i] == 0 && nulAsked) {
+            facts.nul = true;
+            break;
+        }
+    }
+    facts.ends.endsInLineEnd = p[n - 1] == '\n' || p[n - 1] == '\r';
+    return facts;
+}
+
+}  // namespace
+
+LineEnds FindLineEnds(std::string_view text) { return ScanBytes(text, false).ends; }
+
+bool ResultHoldsNul(std::string_view result) {
+    const ResultEncoding encoding = ResultEncodingOf(result);
+    if (encoding != ResultEncoding::Utf16Le && encoding != ResultEncoding::Utf16Be) return ScanBytes(result, true).nul;
+    // Units at even offsets (after the two bytes of the mark), four at a time;
+    // a last odd byte is no unit (the conversion refuses it).
+    const char* p = result.data();
+    std::size_t i = 2;
+    for (; i + 8 <= result.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, sizeof word);
+        if (HasZeroUnit(word)) return true;
+    }
+    for (; i + 2 <= result.size(); i += 2) {
+        if (p[i] == 0 && p[i + 1] == 0) return true;
+    }
+    return false;
 }
 
 namespace {
 
 // `textEnds` is asked only for a result of bare LFs alone: a result like
-// most, with CR LF, needs no look at the text.
+// most, with CR LF, needs no look at the text. `ends`: the result's.
 template <typename TextEnds>
-bool MatchLineEndsOf(bool textEndsInLineEnd, const TextEnds& textEnds, std::string& result) {
-    const LineEnds ends = FindLineEnds(result);
+bool MatchLineEndsOf(bool textEndsInLineEnd, const TextEnds& textEnds, const LineEnds& ends, std::string& result) {
     if (ends.crLf && ends.bareLf) return false;
     bool changed = false;
     if (!textEndsInLineEnd && !result.empty() && result.back() == '\n') {
@@ -143,15 +176,27 @@ bool MatchLineEndsOf(bool textEndsInLineEnd, const TextEnds& textEnds, std::stri
     return true;
 }
 
+bool EndsInLineEnd(std::string_view text) { return !text.empty() && (text.back() == '\n' || text.back() == '\r'); }
+
+// The text handed over, as its line ends found before, or as the text itself.
+bool TextEndsInLineEnd(const LineEnds& handedOver) { return handedOver.endsInLineEnd; }
+bool TextEndsInLineEnd(std::string_view handedOver) { return EndsInLineEnd(handedOver); }
+LineEnds TextLineEnds(const LineEnds& handedOver) { return handedOver; }
+LineEnds TextLineEnds(std::string_view handedOver) { return FindLineEnds(handedOver); }
+
+template <typename HandedOver>
+bool MatchLineEndsWith(const HandedOver& handedOver, const LineEnds& ends, std::string& result) {
+    return MatchLineEndsOf(TextEndsInLineEnd(handedOver), [&] { return TextLineEnds(handedOver); }, ends, result);
+}
+
 }  // namespace
 
 bool MatchLineEnds(const LineEnds& handedOver, std::string& result) {
-    return MatchLineEndsOf(handedOver.endsInLineEnd, [&] { return handedOver; }, result);
+    return MatchLineEndsWith(handedOver, FindLineEnds(result), result);
 }
 
 bool MatchLineEnds(std::string_view handedOver, std::string& result) {
-    const bool endsInLineEnd = !handedOver.empty() && (handedOver.back() == '\n' || handedOver.back() == '\r');
-    return MatchLineEndsOf(endsInLineEnd, [&] { return FindLineEnds(handedOver); }, result);
+    return MatchLineEndsWith(handedOver, FindLineEnds(result), result);
 }
 
 bool ResultChanged(bool timeChanged, std::string_view handedOver, std::string_view result) {
@@ -163,7 +208,13 @@ namespace {
 template <typename HandedOver>
 PreparedResult Prepare(std::string& result, const IoModes& modes, const HandedOver& handedOver) {
     PreparedResult prepared;
-    if (ResultHoldsNul(result)) {
+    // Outside UTF-16 one pass finds a NUL and the line ends, and they still
+    // hold after a conversion from UTF-8: it keeps every byte below 0x80 and
+    // makes no CR or LF of anything else.
+    const ResultEncoding encoding = ResultEncodingOf(result);
+    const bool utf16 = encoding == ResultEncoding::Utf16Le || encoding == ResultEncoding::Utf16Be;
+    const ByteFacts facts = utf16 ? ByteFacts{} : ScanBytes(result, true);
+    if (utf16 ? ResultHoldsNul(result) : facts.nul) {
         prepared.verdict = ResultVerdict::HoldsNul;
         return prepared;
     }
@@ -172,7 +223,7 @@ PreparedResult Prepare(std::string& result, const IoModes& modes, const HandedOv
         prepared.verdict = ResultVerdict::NotCp932;
         return prepared;
     }
-    if (!modes.exact) MatchLineEnds(handedOver, result);
+    if (!modes.exact) MatchLineEndsWith(handedOver, utf16 ? FindLineEnds(result) : facts.ends, result);
     return prepared;
 }
 

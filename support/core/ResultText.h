@@ -42,9 +42,10 @@ struct LineEnds {
     bool bareLf = false;
     bool endsInLineEnd = false;
 };
-// One pass, a machine word at a time, ending early at a text that holds both.
-// The text handed over may be looked at before the run, when its storage is to
-// be reused for the result.
+// One pass, 32 bytes at a time where the processor has SSE2, ending early at a
+// text that holds both. The text handed over may be looked at before the run,
+// when its storage is to be reused for the result. (Preparing a result finds
+// its NUL and its line ends in one such pass.)
 LineEnds FindLineEnds(std::string_view text);
 
 // Line ends like the text handed over, in place; false when nothing changed.

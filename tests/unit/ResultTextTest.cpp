@@ -72,6 +72,10 @@ TEST(ResultText, NulAfterTheEncodingStep) {
         {le + ascii + Bytes({'x', 0, 0, 0}) + ascii, true},
         {be + Bytes({0x30, 0x00, 0x00, 0x42}), false},  // 00 00 across two units
         {"\xEF\xBB\xBF" + std::string(1, '\0'), true},
+        // In a block of 32 bytes, and after both kinds of line end were seen early.
+        {std::string(40, 'a') + '\0' + std::string(40, 'b'), true},
+        {"\r\n\n" + std::string(300000, 'a') + '\0', true},
+        {"\r\n\n" + std::string(300000, 'a'), false},
     };
     for (const auto& [result, holds] : cases) EXPECT_EQ(ResultHoldsNul(result), holds) << result.size();
 }
@@ -82,10 +86,11 @@ TEST(ResultText, FindsLineEndsAcrossWords) {
         {"", false, false, false},
         {"\n", false, true, true},
         {"a\r", false, false, true},
-        // CR the last byte of one word, LF the first of the next (words of 4 or 8 bytes).
-        {"0123456\r\nabcdefg", true, false, false},
-        {"012\r\nabcdefg", true, false, false},
-        {"0123456\r" "01234567\nx", false, true, false},
+        // CR the last byte of one block of 32 (or of 16), LF the first of the next.
+        {std::string(31, 'a') + "\r\n" + std::string(40, 'b'), true, false, false},
+        {std::string(15, 'a') + "\r\n" + std::string(40, 'b'), true, false, false},
+        {std::string(31, 'a') + "\r" + std::string(31, 'b') + "\n" + std::string(40, 'c'), false, true, false},
+        {std::string(63, 'a') + "\r\n", true, false, true},
         {"\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\n", true, true, true},
         {std::string(100000, 'a') + "\r\n" + std::string(100000, 'b') + "\n", true, true, true},
     };
