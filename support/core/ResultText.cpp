@@ -54,11 +54,11 @@ struct ByteFacts {
     bool nul = false;
 };
 
-// The pass, sixteen bytes at a time where the processor has SSE2 (every
-// x86-64 one; a 32-bit x86 one is asked at run time), from byte `from` on:
-// the bytes it looked at, a multiple of 32. It stops early at a NUL that was
-// asked for, and without one asked for at a text that holds both kinds of
-// line end, looked at every 128 KiB.
+// The pass, 32 bytes at a time (two SSE2 loads) where the processor has SSE2
+// (every x86-64 one; a 32-bit x86 one is asked at run time): the bytes it
+// looked at from the start, a multiple of 32 (none without SSE2). It stops
+// early at a NUL that was asked for, and without one asked for at a text that
+// holds both kinds of line end, looked at every 128 KiB.
 #if defined(__x86_64__) || defined(__i386__)
 #if defined(__i386__)
 __attribute__((target("sse2")))
