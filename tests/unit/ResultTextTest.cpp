@@ -146,6 +146,9 @@ TEST(ResultText, PreparedInOrder) {
     const Case cases[] = {
         {"converted, then CR LF", {}, "\xFF\xFE" + Bytes({'x', 0, '\n', 0, 'y', 0}), ResultVerdict::Ready, "x\r\ny"},
         {"exact keeps the line ends", {.exact = true}, "x\ny\n", ResultVerdict::Ready, "x\ny\n"},
+        // The line ends found in the one pass before a conversion from UTF-8 serve after it.
+        {"UTF-8 behind its mark, then CR LF", {}, "\xEF\xBB\xBFx\ny\n", ResultVerdict::Ready, "x\r\ny"},
+        {"as it is, then CR LF", {}, "x\ny\n", ResultVerdict::Ready, "x\r\ny"},
         {"NUL: untouched", {}, "\xFF\xFE" + Bytes({'x', 0, 0, 0}), ResultVerdict::HoldsNul, "\xFF\xFE" + Bytes({'x', 0, 0, 0})},
         {"not code page 932: untouched", {.utf8 = true}, "x\n\xF0\x9F\x98\x80", ResultVerdict::NotCp932,
          "x\n\xF0\x9F\x98\x80"},
