@@ -51,7 +51,7 @@ void RunExternalToolJob(HINSTANCE instance, const RunRequest& request, std::stri
     // temporary file goes unless it holds a result that was kept.
     HostLock lock(HostWindow, HostOwnerWindow);
     EndPhase("temporary file and lock");
-    std::optional<RunningWindow> running(std::in_place, instance, request.program, lock);
+    std::optional<RunningWindow> running(std::in_place, instance, request.program);
     const Transport transport = request.modes.pipe ? RunThroughPipe : RunThroughFile;
     ProgramRun run = transport(request, input, *running);
     // The running window goes with the program: what follows may take a

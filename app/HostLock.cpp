@@ -1,55 +1,59 @@
 #include "app/HostLock.h"
 
+#include <memory>
+
 #include "app/LockWatcher.h"
-#include "app/Messages.h"
 #include "host/HostLink.h"
 
 namespace {
 
-// The lock in force, for the unhandled-exception filter (which has no other
-// way to reach it).
+// The hold in force, for the unhandled-exception filter (which has no other
+// way to reach it) and for holds made inside it.
 HostLock* gActiveLock = nullptr;
 
 }  // namespace
 
-HostLock::HostLock(HWND mainWindow, HWND ownerWindow) : state_(LockHost(mainWindow, ownerWindow)) {
+HostLock::HostLock(HWND mainWindow, HWND ownerWindow, HostHold hold) {
+    if (gActiveLock != nullptr) {
+        nested_ = true;
+        return;
+    }
+    state_ = ReadLockState(mainWindow, ownerWindow, hold);
+    bringToFront_ = hold == HostHold::Run;
+    LockWatcher::Cover(state_);
     gActiveLock = this;
-    SetBeforeShowing(WatchActiveLock);
+    ApplyLock(state_);
 }
 
 HostLock::~HostLock() {
+    if (nested_) return;
     Undo(kLockTitles | kLockWindows);
-    BringHostToFront(state_.mainWindow);
+    if (bringToFront_) BringHostToFront(state_.mainWindow);
 }
 
-void HostLock::RestoreTitles() { Undo(kLockTitles); }
+void HostLock::RestoreTitles() {
+    if (!nested_) Undo(kLockTitles);
+}
 
 void HostLock::Undo(unsigned parts) {
     parts &= ~undone_;
     if (parts == 0) return;
     undone_ |= parts;
     UndoLock(state_, parts);
-    // The titles are back: a watcher must not set them again (the host may
-    // have changed them since).
-    if ((parts & kLockTitles) != 0 && watcher_) watcher_->TitlesRestored();
-    if ((parts & kLockWindows) != 0) {
-        gActiveLock = nullptr;
-        SetBeforeShowing(nullptr);
-        // The run is over for the watcher only once the host is back.
-        watcher_.reset();
+    // Back: the watcher must not set them again (the host may have changed
+    // them since).
+    LockWatcher::Uncover(parts);
+    if ((parts & kLockWindows) != 0) gActiveLock = nullptr;
+}
+
+void HostLock::HoldForMessage(bool showing) {
+    static std::unique_ptr<HostLock> held;
+    static int depth = 0;  // boxes shown from within a box's own message loop
+    if (!showing) {
+        if (--depth == 0) held.reset();
+    } else if (depth++ == 0 && gActiveLock == nullptr && IsWindow(HostOwnerWindow)) {
+        held = std::make_unique<HostLock>(HostWindow, HostOwnerWindow, HostHold::Message);
     }
-}
-
-void HostLock::StartWatcher() {
-    if (watcher_ || (undone_ & kLockWindows) != 0) return;
-    auto watcher = std::make_unique<LockWatcher>(state_);
-    if (!watcher->Started()) return;
-    if ((undone_ & kLockTitles) != 0) watcher->TitlesRestored();
-    watcher_ = std::move(watcher);
-}
-
-void HostLock::WatchActiveLock() {
-    if (gActiveLock != nullptr) gActiveLock->StartWatcher();
 }
 
 void HostLock::RestoreAfterCrash() {
@@ -58,8 +62,6 @@ void HostLock::RestoreAfterCrash() {
     gActiveLock = nullptr;
     const unsigned parts = (kLockTitles | kLockWindows) & ~lock.undone_;
     lock.undone_ |= parts;
-    if (lock.watcher_) lock.watcher_->TitlesRestored();
     UndoLock(lock.state_, parts);
-    // The watcher, if any, finds the tool gone and enables the windows
-    // again, to the same effect.
+    LockWatcher::Uncover(parts);
 }

@@ -1,22 +1,20 @@
 #pragma once
 #include <windows.h>
 
-#include <memory>
-
 #include "app/LockState.h"
 
-class LockWatcher;
-
-// The host locked for a run (LockState), from construction to the end of the
-// owner's life, when whatever is not undone yet is undone and the host is
-// brought to the front: every path of a run, a failed hand-over and an
-// exception included. A crash of the tool undoes the lock too
-// (RestoreAfterCrash, from the unhandled-exception filter), and, once
-// StartWatcher was called, so does the end of the tool's process from
-// outside, by a watcher process.
+// The host held (LockState) from construction to the end of the owner's
+// life, when whatever is not undone yet is undone (and, after a run, the
+// host is brought to the front): every path, a failed hand-over and an
+// exception included. Every change of the host goes through this one owner,
+// which has the watcher (LockWatcher) cover it before anything is changed:
+// the tool's end from outside, at any moment, undoes it too. A crash of the
+// tool undoes it at once (RestoreAfterCrash, from the unhandled-exception
+// filter). A hold made while another is in force changes nothing: the outer
+// one covers the host already.
 class HostLock {
 public:
-    HostLock(HWND mainWindow, HWND ownerWindow);
+    HostLock(HWND mainWindow, HWND ownerWindow, HostHold hold = HostHold::Run);
     ~HostLock();
     HostLock(const HostLock&) = delete;
     HostLock& operator=(const HostLock&) = delete;
@@ -24,16 +22,12 @@ public:
     // The titles back, the windows still disabled (while the result is read
     // and put back).
     void RestoreTitles();
-    // Starts the watcher that undoes the lock if the tool's process ends
-    // with the host still locked; nothing when one runs already or none can
-    // be started.
-    void StartWatcher();
 
-    // Starts the watcher of the lock in force, if any: nothing may be shown
-    // while the host is locked without one.
-    static void WatchActiveLock();
+    // For the message boxes (Messages' hook): the host's owner window held
+    // while a box owned by it shows, unless a hold is in force already.
+    static void HoldForMessage(bool showing);
 
-    // For the unhandled-exception filter: undoes the lock that is in force,
+    // For the unhandled-exception filter: undoes the hold that is in force,
     // if any. Allocates nothing.
     static void RestoreAfterCrash();
 
@@ -41,6 +35,7 @@ private:
     void Undo(unsigned parts);
 
     LockState state_;
+    bool nested_ = false;
+    bool bringToFront_ = false;
     unsigned undone_ = 0;  // the LockPart bits already undone
-    std::unique_ptr<LockWatcher> watcher_;
 };

@@ -24,26 +24,41 @@ void SetHostTitle(HWND window, const std::string& title) {
 
 }  // namespace
 
-LockState LockHost(HWND mainWindow, HWND ownerWindow) {
+LockState ReadLockState(HWND mainWindow, HWND ownerWindow, HostHold hold) {
     LockState state;
     state.mainWindow = mainWindow;
     state.ownerWindow = ownerWindow;
-    state.mainTitle = WindowTitle(mainWindow);
-    state.ownerTitle = WindowTitle(ownerWindow);
-    const std::string lockedMain = LockedTitle(state.mainTitle, SystemCodePage());
-    const std::string lockedOwner = LockedTitle(state.ownerTitle, SystemCodePage());
-    // The main window is disabled too: the user could otherwise type into
-    // the text that the result will replace, or start another run from its
-    // menu. It is enabled afterwards only if it was enabled before.
-    state.mainWasEnabled = mainWindow != ownerWindow && IsWindowEnabled(mainWindow);
-    EnableWindow(ownerWindow, FALSE);
-    if (state.mainWasEnabled) EnableWindow(mainWindow, FALSE);
-    SetHostTitle(mainWindow, lockedMain);
-    SetHostTitle(ownerWindow, lockedOwner);
+    state.parts = hold == HostHold::Run ? kLockTitles | kLockWindows : kLockWindows;
+    if (hold == HostHold::Run) {
+        state.mainTitle = WindowTitle(mainWindow);
+        state.ownerTitle = WindowTitle(ownerWindow);
+    }
+    // The main window is disabled too (but for a message box, which disables
+    // only its owner): the user could otherwise type into the text that the
+    // result will replace, or start another run from its menu. It is enabled
+    // afterwards only if it was enabled before.
+    state.mainWasEnabled = hold != HostHold::Message && mainWindow != ownerWindow && IsWindowEnabled(mainWindow);
     return state;
 }
 
+void ApplyLock(const LockState& state) {
+    std::string lockedMain, lockedOwner;
+    if ((state.parts & kLockTitles) != 0) {
+        lockedMain = LockedTitle(state.mainTitle, SystemCodePage());
+        lockedOwner = LockedTitle(state.ownerTitle, SystemCodePage());
+    }
+    if ((state.parts & kLockWindows) != 0) {
+        EnableWindow(state.ownerWindow, FALSE);
+        if (state.mainWasEnabled) EnableWindow(state.mainWindow, FALSE);
+    }
+    if ((state.parts & kLockTitles) != 0) {
+        SetHostTitle(state.mainWindow, lockedMain);
+        SetHostTitle(state.ownerWindow, lockedOwner);
+    }
+}
+
 void UndoLock(const LockState& state, unsigned parts) {
+    parts &= state.parts;
     if ((parts & kLockTitles) != 0) {
         SetHostTitle(state.mainWindow, state.mainTitle);
         SetHostTitle(state.ownerWindow, state.ownerTitle);

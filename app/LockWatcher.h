@@ -5,48 +5,43 @@
 #include <vector>
 
 #include "app/LockState.h"
-#include "base/Handles.h"
 
-// The tool's side of a watcher process: a copy of the tool started with the
-// watcher switch and four inherited handles: the tool's own process, an
-// event that says the run is over, a section with the lock's state, and an
-// event that the watcher sets once it watches. The watcher ends when the
-// event is set; when the tool's process ends first, it undoes the lock.
-class LockWatcher {
-public:
-    // Starts the watcher and waits (a moment) until it watches; Started()
-    // tells whether it runs.
-    explicit LockWatcher(const LockState& state);
-    // Tells the watcher that the run is over: it ends without a change.
-    ~LockWatcher();
-    LockWatcher(const LockWatcher&) = delete;
-    LockWatcher& operator=(const LockWatcher&) = delete;
-
-    bool Started() const { return static_cast<bool>(over_); }
-    // The titles are back: a watcher must not set them again (the host may
-    // have changed them since).
-    void TitlesRestored();
-
-private:
-    bool ShareState(const LockState& state);
-    KernelHandle over_;
-    KernelHandle section_;
-    MappedView view_;
-};
+// The watcher: a copy of the tool, started once at the start of a job, that
+// undoes whatever the tool left changed on the host when the tool's process
+// ends, however it ends (Task Manager, a crash the tool's own filter cannot
+// see, the end of the user's session). It is started with the host's process
+// as its parent, so that ending the tool's process tree leaves it running
+// (where the system refuses that, through a short-lived copy of the tool
+// that starts it and ends).
+//
+// The rule: the host is never changed before the watcher watches and knows
+// what undoing the change takes. The one caller is the host lock (HostLock),
+// which covers every change of the host: a run's lock, the dialogs, the
+// message boxes.
+namespace LockWatcher {
+// Starts the watcher if none was started yet, and returns at once: the
+// start overlaps with the job's first steps.
+void Start();
+// Tells the watcher what to undo if the tool ends now, and returns once it
+// watches (starting it first if need be). False when no watcher could be
+// had: the change goes ahead unwatched, as it would without watchers.
+bool Cover(const LockState& state);
+// Those parts are back: the watcher must not undo them again (the host may
+// have changed them since).
+void Uncover(unsigned parts);
+}  // namespace LockWatcher
 
 // The switches that start a copy of the tool as a watcher, and as the
-// short-lived copy that starts the watcher: the watcher is no descendant of
-// the tool's, so that ending the tool's process tree (as Task Manager offers)
-// leaves it running. Only the tool itself starts them: the switch first on
-// the command line, then the four handles.
+// short-lived copy that starts one where the host's process cannot be the
+// watcher's parent. Only the tool itself starts them: the switch first on the
+// command line, then the tool's process id and the name of its shared state.
 inline constexpr char kLockWatcherSwitch[] = "/pelmarind-lock-watcher";
 inline constexpr char kLockWatcherStarterSwitch[] = "/pelmarind-lock-watcher-starter";
 // Whether the command line (split into pieces) is a watcher's or its
 // starter's.
 bool IsLockWatcherCommand(const std::vector<std::string>& pieces);
-// The watcher process's whole work: waits until the run is over or the
-// tool's process has ended, and in the second case undoes what the tool left
-// locked. Shows nothing. Returns the process's exit code.
-// The starter starts the watcher with the handles it inherited, waits until
-// it watches, and ends.
+// The watcher process's whole work: waits until the tool's process has ended
+// and undoes what the tool left changed. Shows nothing. The starter starts
+// the watcher, waits until it watches, and ends. Returns the process's exit
+// code.
 int RunLockWatcher(const std::vector<std::string>& pieces);

@@ -1,20 +1,24 @@
 #include "app/Messages.h"
 
+#include "base/core/ScopeGuard.h"
 #include "host/HostLink.h"
 #include "support/core/Texts.h"
 
 namespace {
 
-BeforeShowing gBeforeShowing = nullptr;
+AroundShowing gAroundShowing = nullptr;
 
 int ShowBox(const std::string& text, UINT style) {
-    if (gBeforeShowing != nullptr) gBeforeShowing();
+    const AroundShowing around = gAroundShowing;
+    if (around == nullptr) return MessageBoxA(HostOwnerForMessages(), text.c_str(), kAppCaption, style);
+    around(true);
+    const ScopeGuard shown([around] { around(false); });
     return MessageBoxA(HostOwnerForMessages(), text.c_str(), kAppCaption, style);
 }
 
 }  // namespace
 
-void SetBeforeShowing(BeforeShowing hook) { gBeforeShowing = hook; }
+void SetAroundShowing(AroundShowing hook) { gAroundShowing = hook; }
 
 HWND HostOwnerForMessages() { return IsWindow(HostOwnerWindow) ? HostOwnerWindow : nullptr; }
 

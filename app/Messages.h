@@ -8,11 +8,12 @@
 // by none once that window is gone (a box with an owner that no longer exists
 // would not show at all).
 HWND HostOwnerForMessages();
-// Called before a box is shown: a lock of the host that is in force gets
-// its watcher first (the tool may be ended or crash while the box waits for
-// the user). Set by the lock while it is in force; none otherwise.
-using BeforeShowing = void (*)();
-void SetBeforeShowing(BeforeShowing hook);
+// Called around each box, with true before it shows and false once it is
+// gone: the box disables the host's owner window, which must come back even
+// if the tool is ended or crashes while the box waits for the user. Set once
+// the host's lock can be watched; none before.
+using AroundShowing = void (*)(bool showing);
+void SetAroundShowing(AroundShowing hook);
 
 // The tool's own warnings: the exclamation icon.
 void ShowWarning(const std::string& text);

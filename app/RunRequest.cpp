@@ -1,7 +1,7 @@
 #include "app/RunRequest.h"
 
 #include "app/AskDialog.h"
-#include "app/LockWatcher.h"
+#include "app/HostLock.h"
 #include "app/Messages.h"
 #include "base/CodePageWin32.h"
 #include "host/HostLink.h"
@@ -20,13 +20,10 @@ AskInitial InitialOptions(const std::string& ioValue, const IoModes& modes, bool
     return AskInitial{pipe, modes.utf8, hide};
 }
 
-// The dialog disables the editor's main window while it is open: if the tool
-// is ended or crashes meanwhile, a watcher enables it again (the titles are
-// not touched).
+// The editor is held as for a dialog while the dialog is open (the titles
+// are not touched).
 std::optional<AskAnswer> AskWatched(HINSTANCE instance, const AskInitial& initial) {
-    const bool mainWasEnabled = HostWindow != HostOwnerWindow && IsWindowEnabled(HostWindow);
-    LockWatcher watcher(LockState{HostWindow, HostOwnerWindow, mainWasEnabled, {}, {}});
-    watcher.TitlesRestored();
+    const HostLock hold(HostWindow, HostOwnerWindow, HostHold::Dialog);
     return AskForCommand(instance, HostWindow, initial);
 }
 

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <utility>
 
-#include "app/HostLock.h"
 #include "app/RunningWindowIds.h"
 #include "dialogs/core/DialogRules.h"
 #include "host/HostLink.h"
@@ -17,13 +16,11 @@ TRect RectOf(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
 
 }  // namespace
 
-RunningWindow::RunningWindow(HINSTANCE instance, std::string programLabel, HostLock& lock)
-    : instance_(instance), programLabel_(std::move(programLabel)), lock_(lock) {}
+RunningWindow::RunningWindow(HINSTANCE instance, std::string programLabel)
+    : instance_(instance), programLabel_(std::move(programLabel)) {}
 
 void RunningWindow::StillRunning(DWORD elapsedMs) {
     startedAt_ = GetTickCount() - elapsedMs;
-    // The watcher first: while the window shows, the lock outlives the tool.
-    lock_.StartWatcher();
     // Owned by the host's main window: above it, and no task-bar button.
     // (The window is the object's from its WM_INITDIALOG on.)
     if (CreateDialogParamA(instance_, MAKEINTRESOURCEA(IDD_RUNNING), HostWindow, DialogProc,

@@ -6,17 +6,14 @@
 #include "base/Handles.h"
 #include "support/ProgramWait.h"
 
-class HostLock;
-
 // The small window shown over the host while a program runs longer than a
 // moment: the program's name as the user gave it, the seconds elapsed, and a
 // 中止 button. 中止, Esc and the close box all ask the wait to end the
 // program. It is shown without taking activation, so that a program's own
-// window keeps the keyboard. Just before it appears, the lock's watcher is
-// started, so that a run that ends quickly pays for neither.
+// window keeps the keyboard. A run that ends quickly never makes it.
 class RunningWindow : public RunObserver {
 public:
-    RunningWindow(HINSTANCE instance, std::string programLabel, HostLock& lock);
+    RunningWindow(HINSTANCE instance, std::string programLabel);
     RunningWindow(const RunningWindow&) = delete;
     RunningWindow& operator=(const RunningWindow&) = delete;
 
@@ -42,7 +39,6 @@ private:
 
     HINSTANCE instance_;
     std::string programLabel_;
-    HostLock& lock_;
     // (The font outlives the window that uses it.)
     FontHandle font_;
     WindowOwner window_;

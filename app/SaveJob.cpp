@@ -3,7 +3,7 @@
 #include <iterator>
 #include <vector>
 
-#include "app/LockWatcher.h"
+#include "app/HostLock.h"
 #include "app/Messages.h"
 #include "app/SaveOptionsIds.h"
 #include "dialogs/SvDlgEx.h"
@@ -35,9 +35,8 @@ std::vector<TDialogListRow> SaveChoiceRows() {
 
 }  // namespace
 
-// The host is neither locked nor changed here (but for the dialog's own
-// disabling of its owner window), and is not brought to the
-// front afterwards. A file that cannot be written raises the file helper's
+// The host is not locked here, only held while the dialog is open, and is
+// not brought to the front afterwards. A file that cannot be written raises the file helper's
 // error, which ends the job. A dialog that the system cannot show ends the
 // job with a message that names what is missing: never as if cancelled. A
 // text that the chosen encoding cannot take is refused with a message before
@@ -50,11 +49,11 @@ void RunSaveJob(TqzSaveDialogEx& dialog, const std::string& editorText) {
     if (AppIni.AutoFileName) dialog.SetFileName(MakeDefaultFileName(editorText));
     bool confirmed = false;
     try {
-        // The dialog disables the host's owner window while it is open: if
-        // the tool is ended or crashes meanwhile, a watcher enables it again
-        // (the titles are not the Save job's to touch).
-        LockWatcher watcher(LockState{HostWindow, HostOwnerWindow, false, {}, {}});
-        watcher.TitlesRestored();
+        // Both windows of the host are disabled while the dialog is open (the
+        // dialog itself would disable only its owner, and what the user typed
+        // meanwhile would be missing from the file), and enabled as they
+        // were; the titles are not the Save job's to touch.
+        const HostLock hold(HostWindow, HostOwnerWindow, HostHold::Dialog);
         confirmed = dialog.Execute();
     } catch (const DialogUnavailableError& missing) {
         ShowWarning(FormatMessageText(kSaveDialogUnavailable, missing.what()));

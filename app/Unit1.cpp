@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "app/ExternalToolJob.h"
+#include "app/HostLock.h"
+#include "app/LockWatcher.h"
 #include "app/Messages.h"
 #include "app/RunMark.h"
 #include "app/RunRequest.h"
@@ -131,6 +133,10 @@ void TPelmarindMainForm::FormActivate(TPelmarindMainForm*) {
         MessageBoxA(nullptr, kAlreadyRunning, kAppCaption, MB_OK | MB_ICONWARNING);
         return;
     }
+    // Every job holds the host at some point (a lock, a dialog, a message):
+    // the watcher that covers it starts now, alongside the job's first steps.
+    LockWatcher::Start();
+    SetAroundShowing(HostLock::HoldForMessage);
     // Nothing is locked, written, started or shown before the text is had.
     std::string editorText;
     if (!ReadEditorText(editorText)) {

@@ -646,10 +646,10 @@ TEST_F(ExternalToolRun, AbortEndsTheProgramAndWhatItStartedAndLeavesTheTextAlone
 }
 
 // The tool ended from outside (Task Manager, its whole process tree too) or
-// crashed while the editor is locked, or while a window of the tool's is up
-// over it (the running window, a message during the lock, the Save dialog,
-// the ask dialog):
-// the editor comes back by itself within two seconds. A program that only the
+// crashed while the editor is locked, from the lock's first moment on (before
+// any window of the tool's shows), or while a window of the tool's is up over
+// it (the running window, a message, the Save dialog, the ask dialog): the
+// editor comes back by itself within two seconds. A program that only the
 // tool was ended over goes on, and its file is kept.
 TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
     const auto terminate = [](HANDLE tool) { TerminateProcess(tool, 1); };
@@ -675,7 +675,7 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
         }
         TerminateProcess(tool, 1);
     };
-    enum class Up { RunningWindow, Message, SaveDialog, AskDialog };
+    enum class Up { Lock, RunningWindow, Message, SaveDialog, AskDialog };
     struct Case {
         const char* what;
         std::string arguments;
@@ -685,6 +685,8 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
     };
     const std::string longRun = AppIsProbe() + " --write-hex=" + HexText("x") + " --sleep=30000";
     const Case cases[] = {
+        {"ended at the lock", longRun, Up::Lock, terminate, true},
+        {"tree ended at the lock", longRun, Up::Lock, endTree, false},
         {"ended", longRun, Up::RunningWindow, terminate, true},
         {"crashed", longRun, Up::RunningWindow, crash, true},
         {"tree ended", longRun, Up::RunningWindow, endTree, false},
@@ -698,7 +700,13 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
         ASSERT_TRUE(host.Ready()) << c.what;
         const DWORD toolPid = host.WaitForStartedPid(kRunTimeoutMs);
         KernelHandle program;
-        if (c.up == Up::RunningWindow) {
+        if (c.up == Up::Lock) {
+            // As soon as the titles say so: the running window is a second away.
+            const DWORD asked = GetTickCount();
+            while (TextOf(host.Main()).rfind(kLockPrefix, 0) != 0 && GetTickCount() - asked < Scaled(10000)) Sleep(1);
+            ASSERT_EQ(TextOf(host.Main()).rfind(kLockPrefix, 0), 0u) << c.what;
+            program = OpenProcessById(WaitForRecords(record, "probe", 10000).at(0).at("pid"));
+        } else if (c.up == Up::RunningWindow) {
             ASSERT_NE(WaitForRunningWindow(toolPid, 10000), nullptr) << c.what;
             program = OpenProcessById(ProbeRecord().at("pid"));
         } else if (c.up == Up::Message) {
@@ -706,6 +714,7 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
         } else if (c.up == Up::SaveDialog) {
             ASSERT_NE(WaitForSaveDialog(toolPid, 10000), nullptr) << c.what;
             EXPECT_FALSE(IsWindowEnabled(host.Owner())) << c.what;
+            EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what << ": nothing can be typed while the dialog is open";
         } else {
             ASSERT_NE(WaitForAskDialog(toolPid, 10000), nullptr) << c.what;
             EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what;
