@@ -77,7 +77,8 @@ void ReplaceFileWithText(const std::string& text, const std::string& fileName) {
     const bool oldExists = oldAttributes != INVALID_FILE_ATTRIBUTES;
     const std::string cannotCreate = FormatMessageText(kCannotCreateFile, fileName);
     const auto fail = [&](const std::string& message, const char* why) {
-        throw ToolError(message + "\r\n\r\n" + why + FormatMessageText(oldExists ? kFileNotChanged : kFileNotCreated, fileName));
+        throw ToolError(message + "\r\n\r\n" + why +
+                        FormatMessageText(oldExists ? kFileNotChanged : kFileNotCreated, fileName));
     };
     // What the old in-place write refused (a read-only file, a folder) is
     // not replaced either.
@@ -95,7 +96,8 @@ void ReplaceFileWithText(const std::string& text, const std::string& fileName) {
         // Every byte on the disk before the old file goes.
         if (!WriteWholeText(file.Get(), text) || !FlushFileBuffers(file.Get())) fail(kStreamWriteError, "");
     }
-    placed = oldExists ? ReplaceExisting(fileName, fresh) : MoveFileExA(fresh.c_str(), fileName.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    placed = oldExists ? ReplaceExisting(fileName, fresh)
+                       : MoveFileExA(fresh.c_str(), fileName.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
     if (!placed) fail(cannotCreate, "");
 }
 
