@@ -36,8 +36,9 @@ std::vector<TDialogListRow> SaveChoiceRows() {
 }  // namespace
 
 // The host is not locked here, only held while the dialog is open, and is
-// not brought to the front afterwards. A file that cannot be written raises the file helper's
-// error, which ends the job. A dialog that the system cannot show ends the
+// not brought to the front afterwards. A file that cannot be written raises
+// the file helper's error, which ends the job, with the chosen file as it
+// was. A dialog that the system cannot show ends the
 // job with a message that names what is missing: never as if cancelled. A
 // text that the chosen encoding cannot take is refused with a message before
 // any file is created.
@@ -65,7 +66,7 @@ void RunSaveJob(TqzSaveDialogEx& dialog, const std::string& editorText) {
     const auto lineEnds = static_cast<SaveLineEnds>(dialog.ListRows[kLineEndsRow].ItemIndex);
     // The defaults write the editor's text itself, as it is: no copy.
     if (SavesTextAsItIs(encoding, lineEnds)) {
-        SaveTextToFile(editorText, dialog.FileName());
+        ReplaceFileWithText(editorText, dialog.FileName());
         return;
     }
     std::string bytes;
@@ -75,5 +76,5 @@ void RunSaveJob(TqzSaveDialogEx& dialog, const std::string& editorText) {
                                        {kSaveEncodingNames[encodingIndex], std::to_string(converted.line)}));
         return;
     }
-    SaveTextToFile(bytes, dialog.FileName());
+    ReplaceFileWithText(bytes, dialog.FileName());
 }

@@ -11,9 +11,15 @@ namespace {
 
 // The program as the command line names it (its short path, quoted when
 // that still holds a blank), found where it is started: in the system's own
-// system folder (a 64-bit one included).
+// system folder (a 64-bit one included) first, else in the folder the system
+// shows a 32-bit program in its place (where 32-bit installers put theirs).
 std::string ProgramPath(const RunRequest& request) {
-    const NativeSystemFolder nativeSystemFolder;
+    {
+        const NativeSystemFolder nativeSystemFolder;
+        if (!nativeSystemFolder.Active() || NamesExistingFile(request.program)) {
+            return UsableProgramPath(request.program);
+        }
+    }
     return UsableProgramPath(request.program);
 }
 

@@ -35,6 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     Require(ParseHistory(written, cp) == history);
+    // What the reader gave, the writer keeps whole.
+    auto kept = *history;
+    DropUnreadableEntries(kept, cp);
+    Require(kept == *history);
     auto remembered = *history;
     Require(RememberCommand(remembered, history->back()));
     Require(remembered.size() == history->size() && remembered.front() == history->back());

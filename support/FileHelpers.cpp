@@ -16,19 +16,89 @@
 #include "support/core/Texts.h"
 #include "support/core/ToolError.h"
 
-void SaveTextToFile(const std::string& text, const std::string& fileName) {
-    FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw ToolError(FormatMessageText(kCannotCreateFile, fileName));
+namespace {
+
+// Writes every byte of the text at the file's position; false when the
+// platform wrote fewer (a full disk, a pipe whose reader went away).
+bool WriteWholeText(HANDLE file, const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {
         const auto chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(file.Get(), text.data() + done, chunk, &written, nullptr) || written == 0) {
-            throw ToolError(kStreamWriteError);
-        }
+        if (!WriteFile(file, text.data() + done, chunk, &written, nullptr) || written == 0) return false;
         done += written;
     }
+    return true;
+}
+
+// A new, empty file of a name no other file has, in the folder of
+// `fileName` (a name without a folder: the current one), so that putting it
+// in place is a rename within one volume. Empty when none can be made there.
+std::string NewFileBeside(const std::string& fileName) {
+    char full[MAX_PATH];
+    char* namePart = nullptr;
+    const DWORD length = GetFullPathNameA(fileName.c_str(), MAX_PATH, full, &namePart);
+    if (length == 0 || length >= MAX_PATH || namePart == nullptr) return {};
+    const std::string folder(full, namePart);
+    char fresh[MAX_PATH];
+    if (GetTempFileNameA(folder.c_str(), "pel", 0, fresh) == 0) return {};
+    return fresh;
+}
+
+// Puts the written file in the place of the existing one. With a backup
+// name, a failed replace leaves the old file under one name or the other
+// (without one, the platform may have deleted it by then): put back under its
+// own. False, the old file where it was, when it could not be replaced.
+bool ReplaceExisting(const std::string& fileName, const std::string& fresh) {
+    const std::string backup = NewFileBeside(fileName);
+    if (backup.empty()) return false;
+    // The platforms differ on a backup name that exists: it must not.
+    DeleteFileA(backup.c_str());
+    if (ReplaceFileA(fileName.c_str(), fresh.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr)) {
+        DeleteFileA(backup.c_str());
+        return true;
+    }
+    if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileExA(backup.c_str(), fileName.c_str(), 0);
+    return false;
+}
+
+}  // namespace
+
+void SaveTextToFile(const std::string& text, const std::string& fileName) {
+    FileHandle file(CreateFileA(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw ToolError(FormatMessageText(kCannotCreateFile, fileName));
+    if (!WriteWholeText(file.Get(), text)) throw ToolError(kStreamWriteError);
+}
+
+void ReplaceFileWithText(const std::string& text, const std::string& fileName) {
+    const DWORD oldAttributes = GetFileAttributesA(fileName.c_str());
+    const bool oldExists = oldAttributes != INVALID_FILE_ATTRIBUTES;
+    const std::string cannotCreate = FormatMessageText(kCannotCreateFile, fileName);
+    const auto fail = [&](const std::string& message, const char* why) {
+        throw ToolError(message + "\r\n\r\n" + why +
+                        FormatMessageText(oldExists ? kFileNotChanged : kFileNotCreated, fileName));
+    };
+    // What the old in-place write refused (a read-only file, a folder) is
+    // not replaced either.
+    if (oldExists && (oldAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) fail(cannotCreate, "");
+    const std::string fresh = NewFileBeside(fileName);
+    if (fresh.empty()) fail(cannotCreate, kNoNewFileInFolder);
+    bool placed = false;
+    const ScopeGuard removeFresh([&] {
+        if (!placed) DeleteFileA(fresh.c_str());
+    });
+    {
+        const FileHandle file(CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) fail(cannotCreate, kNoNewFileInFolder);
+        // Every byte on the disk before the old file goes.
+        if (!WriteWholeText(file.Get(), text) || !FlushFileBuffers(file.Get())) fail(kStreamWriteError, "");
+    }
+    placed = oldExists ? ReplaceExisting(fileName, fresh)
+                       : MoveFileExA(fresh.c_str(), fileName.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    if (!placed) fail(cannotCreate, "");
 }
 
 bool LoadTextFromFile(const std::string& fileName, std::string& text) {
@@ -124,10 +194,13 @@ std::string GetShortPath(const std::string& path) {
     return longer;
 }
 
+bool NamesExistingFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 std::string UsableProgramPath(const std::string& value) {
-    const DWORD attributes = GetFileAttributesA(value.c_str());
-    const bool file = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    return UsableProgramPath(value, GetShortPath(value), file, SystemCodePage());
+    return UsableProgramPath(value, GetShortPath(value), NamesExistingFile(value), SystemCodePage());
 }
 
 std::string HandedOnFileName(const std::string& fileName) {

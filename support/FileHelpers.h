@@ -6,6 +6,15 @@
 // conversion, no terminating zero. Failures raise ToolError with the user's
 // message.
 void SaveTextToFile(const std::string& text, const std::string& fileName);
+// The same for a file the user chose, which is never left half written: the
+// text goes to a new file in the same folder, every byte written and flushed,
+// which then takes the old file's place (ReplaceFileA: its attributes,
+// security and creation time kept where the platform keeps them) or, with no
+// old file, its name. On any failure the old file is as it was and the new
+// one is gone; the ToolError's message is the file helper's own followed by
+// a sentence saying the file was not changed (or not created). A read-only
+// file is refused, as the in-place write refused it.
+void ReplaceFileWithText(const std::string& text, const std::string& fileName);
 // Reads the file into `text`, whose storage is reused (the editor's text,
 // read back in place when it is no longer needed). False, with nothing read
 // and `text` emptied, when this build cannot hold the file as a text: larger
@@ -22,6 +31,8 @@ bool FileHoldsExactly(const std::string& fileName, std::string_view bytes);
 double GetFileModifiedTime(const std::string& fileName);
 // The short form of a path; the path itself when it has none.
 std::string GetShortPath(const std::string& path);
+// Whether the path names an existing file (not a folder).
+bool NamesExistingFile(const std::string& path);
 // The program of a /app= value as the command line names it (UsableProgramPath):
 // what a run puts first instead of GetShortPath(program).
 std::string UsableProgramPath(const std::string& value);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "base/CodePageWin32.h"
@@ -42,6 +43,61 @@ std::string ApplicationDataFolder() {
 
 std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
+// How long a copy waits for another to finish its update, and how long a
+// replace is tried again while something (another copy showing the history,
+// a virus scanner) has the file open.
+constexpr DWORD kWriterWaitMs = 5000;
+constexpr int kReplaceAttempts = 20;
+constexpr DWORD kReplacePauseMs = 50;
+
+// The mutex that every copy of the tool takes for an update of this file:
+// named after the file, case-folded as the file system folds its names (a
+// name too long for a mutex is told by its hash instead).
+std::string WriterMutexName(const std::string& path) {
+    std::string folded = SystemCodePage().Uppered(path);
+    std::replace(folded.begin(), folded.end(), '\\', '/');
+    const std::string prefix = "Local\\Pelmarind history ";
+    if (prefix.size() + folded.size() < MAX_PATH) return prefix + folded;
+    std::uint64_t hash = 14695981039346656037u;
+    for (const char c : folded) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
+    char hex[17];
+    wsprintfA(hex, "%08lX%08lX", static_cast<unsigned long>(hash >> 32), static_cast<unsigned long>(hash));
+    return prefix + hex;
+}
+
+// One copy of the tool at a time reads, changes and replaces the file; a
+// copy that ended while it held the mutex leaves it abandoned, which the next
+// one takes (the file itself is only ever replaced whole).
+class WriterTurn {
+public:
+    explicit WriterTurn(const std::string& path) : mutex_(CreateMutexA(nullptr, FALSE, WriterMutexName(path).c_str())) {
+        if (!mutex_) return;
+        const DWORD waited = WaitForSingleObject(mutex_.Get(), kWriterWaitMs);
+        held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+    ~WriterTurn() {
+        if (held_) ReleaseMutex(mutex_.Get());
+    }
+    WriterTurn(const WriterTurn&) = delete;
+    WriterTurn& operator=(const WriterTurn&) = delete;
+    bool Held() const { return held_; }
+
+private:
+    KernelHandle mutex_;
+    bool held_ = false;
+};
+
+bool ReplaceWith(const std::string& fresh, const std::string& path) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || attempt == kReplaceAttempts) {
+            return false;
+        }
+        Sleep(kReplacePauseMs);
+    }
+}
+
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     const FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
@@ -66,7 +122,8 @@ std::string HistoryFilePath() {
 LoadedHistory LoadHistory(const std::string& path) {
     const LoadedHistory unreadable{{}, false};
     if (path.empty()) return unreadable;
-    // Shared every way, so that a second copy of the tool can still replace it.
+    // Shared every way, so that this read keeps no other copy from reading;
+    // a replace while it is open may still be refused (and is tried again).
     const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -89,13 +146,17 @@ LoadedHistory LoadHistory(const std::string& path) {
 }
 
 bool UpdateHistory(const std::string& path, const std::function<void(std::vector<HistoryEntry>&)>& change) {
+    if (path.empty()) return false;
+    const WriterTurn turn(path);
+    if (!turn.Held()) return false;
     LoadedHistory history = LoadHistory(path);
     if (!history.replaceable) return false;
     change(history.entries);
+    DropUnreadableEntries(history.entries, SystemCodePage());
     const std::string folder = FolderOf(path);
     if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     // A name of its own in the same folder (the rename must not cross
-    // volumes), which no second copy of the tool can be writing too.
+    // volumes).
     char fresh[MAX_PATH];
     if (GetTempFileNameA(folder.c_str(), "his", 0, fresh) == 0) return false;
     bool moved = false;
@@ -103,6 +164,6 @@ bool UpdateHistory(const std::string& path, const std::function<void(std::vector
         if (!moved) DeleteFileA(fresh);
     });
     if (!WriteWholeFile(fresh, FormatHistory(history.entries))) return false;
-    moved = MoveFileExA(fresh, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    moved = ReplaceWith(fresh, path);
     return moved;
 }

@@ -25,8 +25,13 @@ LoadedHistory LoadHistory(const std::string& path);
 
 // Reads the file afresh (another copy of the tool may have written it since
 // it was shown), applies `change`, and puts the result in its place in one
-// step: a new file beside it, then renamed over it, so that a crash or a
-// second copy never leaves half a file. Creates the Pelmarind folder when it
-// is missing. False when nothing was written: no path, a file that is not
-// replaceable, or a platform failure (the new file is then removed).
+// step: a new file beside it, then renamed over it, so that a crash never
+// leaves half a file. The read, the change and the replace are one turn
+// across all copies of the tool (a named mutex), so that no copy's update is
+// lost to another's; a replace refused for a moment (the file open elsewhere)
+// is tried again briefly. Entries the reader would not give back are left
+// out (DropUnreadableEntries). Creates the Pelmarind folder when it is
+// missing. False when nothing was written: no path, no turn within a few
+// seconds, a file that is not replaceable, or a platform failure (the new
+// file is then removed).
 bool UpdateHistory(const std::string& path, const std::function<void(std::vector<HistoryEntry>&)>& change);

@@ -81,23 +81,32 @@ struct StartedProgram {
 };
 
 StartedProgram StartInJob(std::string commandLine, STARTUPINFOA& startup, bool inheritHandles, DWORD flags) {
-    PROCESS_INFORMATION created{};
-    // Found and started in the system's own system folder (a 64-bit one
-    // included).
-    const NativeSystemFolder nativeSystemFolder;
+    PROCESS_INFORMATION info{};
     // Suspended until it is in its job, so that nothing it starts escapes it;
     // out of the job the tool may run in (the editor's, which systems before
     // Windows 8 cannot nest a job in), where that job lets it go.
     const auto start = [&](DWORD extraFlags) {
         return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, inheritHandles ? TRUE : FALSE,
-                              flags | CREATE_SUSPENDED | extraFlags, nullptr, nullptr, &startup, &created) != FALSE;
+                              flags | CREATE_SUSPENDED | extraFlags, nullptr, nullptr, &startup, &info) != FALSE;
     };
-    if (!start(CREATE_BREAKAWAY_FROM_JOB)) {
-        const DWORD error = GetLastError();
-        if (error != ERROR_ACCESS_DENIED || !start(0)) return {};
+    const auto startInOrOutOfJob = [&] {
+        if (start(CREATE_BREAKAWAY_FROM_JOB)) return true;
+        return GetLastError() == ERROR_ACCESS_DENIED && start(0);
+    };
+    // Found and started in the system's own system folder (a 64-bit one
+    // included) first; a program not found there is looked for again in the
+    // folder the system shows a 32-bit program in its place (SysWOW64, where
+    // 32-bit installers put what they name System32).
+    bool created = false, notFound = false;
+    {
+        const NativeSystemFolder nativeSystemFolder;
+        created = startInOrOutOfJob();
+        const DWORD error = created ? ERROR_SUCCESS : GetLastError();
+        notFound = nativeSystemFolder.Active() && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
     }
-    StartedProgram started{KernelHandle(created.hProcess), {}};
-    const KernelHandle thread(created.hThread);
+    if (!created && !(notFound && startInOrOutOfJob())) return {};
+    StartedProgram started{KernelHandle(info.hProcess), {}};
+    const KernelHandle thread(info.hThread);
     started.job = JobFor(started.process.Get());
     if (ResumeThread(thread.Get()) == static_cast<DWORD>(-1)) {
         TerminateProcess(started.process.Get(), kAbortExitCode);

@@ -107,3 +107,12 @@ bool RememberCommand(std::vector<HistoryEntry>& history, HistoryEntry entry) {
 void ForgetCommand(std::vector<HistoryEntry>& history, std::string_view command) {
     std::erase_if(history, [&](const HistoryEntry& e) { return SameCommand(e, command); });
 }
+
+void DropUnreadableEntries(std::vector<HistoryEntry>& history, const CodePage& cp) {
+    // Each entry read back alone, through the reader itself: whatever rule
+    // the reader has, the writer then keeps.
+    std::erase_if(history, [&](const HistoryEntry& entry) {
+        const auto readBack = ParseHistory(FormatHistory({entry}), cp);
+        return !readBack || readBack->size() != 1 || readBack->front() != entry;
+    });
+}

@@ -63,3 +63,9 @@ bool RememberCommand(std::vector<HistoryEntry>& history, HistoryEntry entry);
 
 // Removes the command of the same bytes, if it is there.
 void ForgetCommand(std::vector<HistoryEntry>& history, std::string_view command);
+
+// Leaves out the entries that ParseHistory would not give back as they are
+// (a command with a double-byte character cut short, say): the writer never
+// puts into the file what would make the reader skip a line, or reject a
+// file that holds no other entry and so never replace it again.
+void DropUnreadableEntries(std::vector<HistoryEntry>& history, const CodePage& cp);

@@ -90,6 +90,12 @@ inline constexpr const char* kSaveLineEndsNames[] = {"そのまま", "CR+LF", "L
 inline constexpr char kCannotCreateFile[] = "ﾌｧｲﾙ %s を作成できません";
 inline constexpr char kCannotOpenFile[] = "ﾌｧｲﾙ %s は開けません";
 inline constexpr char kStreamWriteError[] = "ｽﾄﾘｰﾑへの書き込みｴﾗｰ";
+// What follows those when a saved file could not be put in place; %s stands
+// for the file name.
+inline constexpr char kFileNotChanged[] = "ファイル %s は変更していません。";
+inline constexpr char kFileNotCreated[] = "ファイル %s は作成していません。";
+// Before those, when the file's folder takes no new file.
+inline constexpr char kNoNewFileInFolder[] = "保存先のフォルダーに新しいファイルを作成できませんでした。";
 
 // Every message the tool can show, each of which the user's guide explains.
 inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTaken,    kTempFileFailed,
@@ -99,7 +105,8 @@ inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTak
                                                 kProgramFailedAsk,   kProgramFailedUnchanged, kEmptyResultAsk,
                                                 kResultDeclined,     kFilterOutputTooLarge,
                                                 kTextNotUtf8,        kResultNotShiftJis, kTimeStampFailed,
-                                                kSaveDialogUnavailable, kPipesFailed, kSaveNotShiftJis};
+                                                kSaveDialogUnavailable, kPipesFailed, kSaveNotShiftJis,
+                                                kFileNotChanged,     kFileNotCreated,   kNoNewFileInFolder};
 
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";

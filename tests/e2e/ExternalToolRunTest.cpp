@@ -778,6 +778,36 @@ TEST_F(ExternalToolRun, AProgramOfTheNativeSystemFolderIsFound) {
     ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
 }
 
+// What a 32-bit installer put in "System32" is kept in the 32-bit system
+// folder on 64-bit Windows, which the system's own does not hold: named by
+// that path or by its bare name, such a 32-bit program is still found and
+// started (after the system's own folder, which comes first).
+TEST_F(ExternalToolRun, AProgramOfThe32BitSystemFolderIsFound) {
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) {
+        GTEST_SKIP() << "not a 32-bit program on a 64-bit system";
+    }
+    char system[MAX_PATH] = {};
+    ASSERT_NE(GetSystemDirectoryA(system, MAX_PATH), 0u);
+    const std::string name = "pelmarind_wow64_probe.exe";
+    const std::string program = std::string(system) + "\\" + name;
+    // (Shown the 32-bit folder in place of the system's own, as the tool is.)
+    ASSERT_TRUE(CopyFileA(ProbePath().c_str(), program.c_str(), FALSE));
+    const ScopeGuard remove([&] { DeleteFileA(program.c_str()); });
+    {
+        const NativeSystemFolder native;
+        ASSERT_TRUE(native.Active());
+        ASSERT_EQ(GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES) << "the system's own folder holds it too";
+    }
+    for (const std::string& app : {program, name}) {
+        StandinHost host({"--text=abc"}, Tool("\"/app=" + app + "\" --write-hex=" + HexText("found")));
+        ASSERT_TRUE(host.Ready()) << app;
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << app;
+        EXPECT_EQ(host.FinalText(), "found") << app;
+        ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+    }
+}
+
 // A second copy of the tool started on an editor that is in a run says so and
 // touches nothing: the first run goes on locked and writes its result back.
 TEST_F(ExternalToolRun, ASecondCopyOnAnEditorInARunSaysSoAndTouchesNothing) {

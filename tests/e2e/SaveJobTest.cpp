@@ -110,6 +110,67 @@ bool HasModule(DWORD pid, const char* fileName) {
     return false;
 }
 
+// A disk of 1 MiB for the length of a test: a tmpfs mounted on a folder of
+// the Linux root, which Wine shows as drive Z:. Under Wine a Windows program
+// can start a Linux one, but gets no handle for it: each command leaves its
+// exit status in a file beside the folder, waited for. Not usable (Reason()
+// says why) where no Linux program starts or mounting is not allowed (not
+// root).
+class SmallDisk {
+public:
+    SmallDisk() : linux_("/tmp/pelmarind-small-disk-" + std::to_string(GetCurrentProcessId())) {
+        if (!CreateDirectoryA(Windows(linux_).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+            reason_ = "no folder " + Windows(linux_);
+            return;
+        }
+        reason_ = Run("mount -t tmpfs -o size=1m pelmarind-test " + linux_);
+        mounted_ = reason_.empty();
+    }
+    ~SmallDisk() {
+        if (mounted_) Run("umount " + linux_);
+        RemoveDirectoryA(Windows(linux_).c_str());
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    // Empty when the disk is there.
+    const std::string& Reason() const { return reason_; }
+    std::string File(const std::string& name) const { return Windows(linux_) + "\\" + name; }
+    std::vector<std::string> Files() const { return FilesIn(File("")); }
+
+private:
+    static std::string Windows(std::string path) {
+        for (char& c : path) c = c == '/' ? '\\' : c;
+        return "Z:" + path;
+    }
+    // Runs the shell command; empty when it succeeded, else what it said.
+    std::string Run(const std::string& command) const {
+        const std::string status = linux_ + ".status", output = linux_ + ".output";
+        DeleteFileA(Windows(status).c_str());
+        std::string line = "sh -c \"" + command + " >" + output + " 2>&1; echo $? >" + status + ".part; mv " + status +
+                           ".part " + status + "\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION created{};
+        if (!CreateProcessA("Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created)) {
+            return "no Linux shell to run \"" + command + "\" (not under Wine)";
+        }
+        if (created.hProcess != nullptr) CloseHandle(created.hProcess);
+        if (created.hThread != nullptr) CloseHandle(created.hThread);
+        for (DWORD waited = 0; !FileExists(Windows(status)) && waited < Scaled(20000); waited += 50) Sleep(50);
+        if (!FileExists(Windows(status))) return "\"" + command + "\" did not end";
+        const std::string exit = ReadFileBytes(Windows(status));
+        const std::string said = FileExists(Windows(output)) ? ReadFileBytes(Windows(output)) : "";
+        DeleteFileA(Windows(status).c_str());
+        DeleteFileA(Windows(output).c_str());
+        return exit == "0\n" ? std::string() : "\"" + command + "\" failed (" + exit.substr(0, exit.find('\n')) + "): " + said;
+    }
+
+    std::string linux_;
+    std::string reason_;
+    bool mounted_ = false;
+};
+
 }  // namespace
 
 TEST(SaveJob, TypeListShowsTheThirteenEntriesAndPreselectsTheHostsMode) {
@@ -235,7 +296,8 @@ TEST(SaveJob, AFileThatCannotBeCreatedShowsTheErrorAndTheToolEnds) {
     ConfirmSaveDialog(run.Frame());
     const auto box = WaitForMessageBox(run.Pid(), kTimeoutMs);
     ASSERT_TRUE(box.has_value());
-    EXPECT_EQ(box->text, FormatMessageText(kCannotCreateFile, target));
+    // (Written beside it, it could not be put in its place.)
+    EXPECT_EQ(box->text, FormatMessageText(kCannotCreateFile, target) + "\r\n\r\n" + FormatMessageText(kFileNotChanged, target));
     EXPECT_EQ(box->caption, kAppCaption);
     // The dialog has closed; the libraries it ran on stay until the tool ends
     // (threads of shell extensions may still run in them).
@@ -246,6 +308,31 @@ TEST(SaveJob, AFileThatCannotBeCreatedShowsTheErrorAndTheToolEnds) {
     run.ExpectEndedLeavingTheHostAlone("text", false);
     held.Reset();
     EXPECT_EQ(ReadFileBytes(target), "held");
+    EXPECT_EQ(FilesIn(run.Dir().Path()), (std::vector<std::string>{"host.ini", "locked.txt", "text.bin"}));
+}
+
+// A disk that fills up while the text is written: the file saved over keeps
+// its bytes, nothing is left beside it, and the message says so.
+TEST(SaveJob, ADiskThatFillsUpLeavesTheOldFileAsItWas) {
+    const SmallDisk disk;
+    if (!disk.Reason().empty()) GTEST_SKIP() << "no small disk for this test: " << disk.Reason();
+    const std::string target = disk.File("doc.txt");
+    const std::string old(600000, 'o');
+    WriteFileBytes(target, old);
+    std::string text;
+    while (text.size() < 1500000) text += "a line of the text that does not fit on the disk\r\n";
+    SaveRun run(text, "");
+    ASSERT_NE(run.Frame(), nullptr);
+    TypeSaveDialogName(run.Frame(), target);
+    ConfirmSaveDialog(run.Frame());
+    const auto box = WaitForMessageBox(run.Pid(), kTimeoutMs);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, std::string(kStreamWriteError) + "\r\n\r\n" + FormatMessageText(kFileNotChanged, target));
+    PressButton(box->window, IDOK);
+    run.ExpectEndedLeavingTheHostAlone(text, false);
+    const std::string after = ReadFileBytes(target);
+    EXPECT_TRUE(after == old) << "doc.txt now holds " << after.size() << " bytes";
+    EXPECT_EQ(disk.Files(), std::vector<std::string>{"doc.txt"});
 }
 
 // A platform older than Windows 2000 (Wine reporting Windows NT 4.0 to the

@@ -18,6 +18,8 @@ std::string BinPath(const std::string& exeName);
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// The names in a folder (given with its trailing backslash), sorted.
+std::vector<std::string> FilesIn(const std::string& folder);
 // A UTF-8 text (the project's documents) as code page 932 bytes, as the
 // program's own texts are.
 std::string Utf8ToCodePage932(const std::string& utf8);

@@ -83,6 +83,21 @@ TEST(CommandHistory, FormatReadsBackAsWritten) {
     EXPECT_EQ(FormatHistory({Entry(""), Entry("a\r\nb"), Entry("sort")}), "-\tsort\r\n");
 }
 
+// The writer keeps exactly what the reader gives back as it is.
+TEST(CommandHistory, UnreadableEntriesAreDroppedBeforeWriting) {
+    std::vector<HistoryEntry> history = {
+        Entry("cut \x82"),         // ends in half a double-byte character
+        Entry("x \x81\x20 y", true),  // a second byte code page 932 lacks
+        Entry("\x83\x65\x83\x58\x83\x67", false, true),
+        Entry(" padded "),        // the reader would trim it
+        Entry(""),
+        Entry("sort /r", true, true, true),
+    };
+    DropUnreadableEntries(history, TestCodePage());
+    EXPECT_EQ(history, (std::vector<HistoryEntry>{Entry("\x83\x65\x83\x58\x83\x67", false, true),
+                                                  Entry("sort /r", true, true, true)}));
+}
+
 TEST(CommandHistory, RememberMovesToTheTopAndKeepsTheLimit) {
     struct Case {
         const char* why;

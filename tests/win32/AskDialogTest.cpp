@@ -3,6 +3,7 @@
 // temporary application-data folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <optional>
@@ -227,4 +228,50 @@ TEST(HistoryFile, RoundTripFromNoFolderAndTheLimit) {
     EXPECT_EQ(loaded.entries.front(), (HistoryEntry{"echo \x83\x65 59", false, false, false}));
     EXPECT_EQ(loaded.entries.back(), (HistoryEntry{"echo \x83\x65 10", true, false, false}));
     EXPECT_EQ(appData.Files(), std::vector<std::string>{"history.txt"});
+}
+
+// Copies of the tool updating the history at the same moment take turns:
+// no update is refused and none is lost.
+TEST(HistoryFile, TwoCopiesWritingAtOnceLoseNothing) {
+    const AppDataFolder appData;
+    constexpr int kEach = static_cast<int>(kHistoryLimit / 2);
+    const std::string sync = "pelmarind-history-" + std::to_string(GetCurrentProcessId());
+    const KernelHandle ready(CreateSemaphoreA(nullptr, 0, 2, (sync + "-ready").c_str()));
+    const KernelHandle go(CreateEventA(nullptr, TRUE, FALSE, (sync + "-go").c_str()));
+    ASSERT_TRUE(ready && go);
+    std::vector<ChildProcess> copies;
+    for (const char* tag : {"a", "b"}) {
+        copies.emplace_back("\"" + BinPath("history_driver.exe") + "\" \"" + appData.History() + "\" " + tag + " " +
+                            std::to_string(kEach) + " " + sync);
+        ASSERT_TRUE(copies.back().Started());
+    }
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(WaitForSingleObject(ready.Get(), 30000), WAIT_OBJECT_0);
+    SetEvent(go.Get());
+    for (ChildProcess& copy : copies) EXPECT_EQ(copy.Wait(60000), std::optional<DWORD>(0)) << "updates refused";
+    const LoadedHistory loaded = LoadHistory(appData.History());
+    std::vector<std::string> commands;
+    for (const HistoryEntry& entry : loaded.entries) commands.push_back(entry.command);
+    std::sort(commands.begin(), commands.end());
+    std::vector<std::string> expected;
+    for (const char* tag : {"a", "b"}) {
+        for (int i = 0; i < kEach; ++i) expected.push_back(tag + (" " + std::to_string(i)));
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(commands, expected);
+    EXPECT_EQ(appData.Files(), std::vector<std::string>{"history.txt"});
+}
+
+// A command the reader would skip (here one that ends in half a double-byte
+// character) is not written: a file holding only it would be read as no
+// history at all and never replaced again.
+TEST(HistoryFile, AnEntryTheReaderWouldSkipIsNotWritten) {
+    const AppDataFolder appData;
+    for (const std::string& command : {"cut \x82"s, "sort"s}) {
+        HistoryEntry entry;
+        entry.command = command;
+        EXPECT_TRUE(UpdateHistory(appData.History(), [&](std::vector<HistoryEntry>& history) {
+            RememberCommand(history, entry);
+        })) << command;
+    }
+    EXPECT_EQ(ReadFileBytes(appData.History()), "-\tsort\r\n");
 }

@@ -84,6 +84,59 @@ TEST(FileHelpers, FailuresCarryTheUsersMessage) {
     EXPECT_EQ(ErrorOf([](const std::string& p) { SaveTextToFile("x", p); }, held), FormatMessageText(kCannotCreateFile, held));
 }
 
+// A file the user chose is replaced whole or not at all: on every failure the
+// old bytes stay, nothing is left beside them, and the message says so.
+TEST(FileHelpers, ReplacingAFileLeavesItAsItWasOnEveryFailure) {
+    enum Old { kNone, kPlain, kReadOnly, kHeld };
+    struct Case {
+        const char* why;
+        std::string name;  // in the test's folder, which is also the current one
+        Old old;
+        std::string error;  // empty: replaced; "%s" stands for the name as given
+    };
+    const std::string notChanged = "\r\n\r\n" + std::string(kFileNotChanged);
+    const Case cases[] = {
+        {"an existing file", "a.txt", kPlain, ""},
+        {"no file yet", "a.txt", kNone, ""},
+        {"a name without a folder", "", kPlain, ""},
+        {"a read-only file", "a.txt", kReadOnly, kCannotCreateFile + notChanged},
+        {"a file held open without sharing", "a.txt", kHeld, kCannotCreateFile + notChanged},
+        {"a folder that is not there", "missing\\a.txt", kNone,
+         std::string(kCannotCreateFile) + "\r\n\r\n" + kNoNewFileInFolder + kFileNotCreated},
+    };
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    const ScopeGuard restore([&] { SetCurrentDirectoryA(previous); });
+    for (const Case& c : cases) {
+        TempDir dir;
+        ASSERT_TRUE(SetCurrentDirectoryA(dir.Path().c_str())) << c.why;
+        const std::string name = c.name.empty() ? "rel.txt" : dir.File(c.name);
+        const std::string path = c.name.empty() ? dir.File("rel.txt") : name;
+        if (c.old != kNone) WriteFileBytes(path, "old bytes");
+        if (c.old == kReadOnly) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        FileHandle held(c.old == kHeld ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                                       : INVALID_HANDLE_VALUE);
+        std::string error = "(no error)";
+        try {
+            ReplaceFileWithText(std::string(70000, 'n'), name);
+        } catch (const ToolError& e) {
+            error = e.what();
+        }
+        held.Reset();
+        const std::string expected = c.error.empty() ? "(no error)" : FormatMessageTexts(c.error.c_str(), {name, name});
+        EXPECT_EQ(error, expected) << c.why;
+        if (c.error.empty()) {
+            EXPECT_EQ(ReadFileBytes(path), std::string(70000, 'n')) << c.why;
+        } else if (c.old != kNone) {
+            EXPECT_EQ(ReadFileBytes(path), "old bytes") << c.why;
+        }
+        const std::vector<std::string> left = FilesIn(dir.Path());
+        EXPECT_EQ(left.size(), c.error.empty() || c.old != kNone ? 1u : 0u) << c.why << ": " << (left.empty() ? "" : left.back());
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetCurrentDirectoryA(previous);
+    }
+}
+
 // What opens but cannot be sized (here a pipe) is an error, not an empty
 // text that would replace the editor's.
 TEST(FileHelpers, WhatOpensButCannotBeSizedIsAnError) {
