@@ -15,9 +15,9 @@ namespace {
 // would run without the dialog; without a /io= a filter (the dialog's
 // default), unless /hide asks for a command interpreter's console to be
 // hidden, which only a run through a file has.
-AskInitial InitialOptions(const std::string& ioValue, const IoModes& modes, bool hide) {
+AskInitial InitialOptions(const std::string& ioValue, const IoModes& modes, bool hide, const std::string& folder) {
     const bool pipe = ioValue.empty() ? !hide : modes.pipe;
-    return AskInitial{pipe, modes.utf8, hide};
+    return AskInitial{pipe, modes.utf8, hide, folder};
 }
 
 // The dialog disables the editor's main window while it is open: if the tool
@@ -55,14 +55,16 @@ std::optional<RunRequest> ReadRunRequest(HINSTANCE instance, bool replaceSelecti
     request.replaceSelection = replaceSelection;
     if (switches.ask) {
         // The typed command takes the place of /app=, its options those of
-        // /io=pipe, /io=utf8 and /hide; /io=exact stays as the entry gives it.
+        // /io=pipe, /io=utf8 and /hide, its folder that of /dir=; /io=exact
+        // stays as the entry gives it.
         const std::optional<AskAnswer> answer =
-            AskWatched(instance, InitialOptions(switches.io, *modes, request.hide));
+            AskWatched(instance, InitialOptions(switches.io, *modes, request.hide, switches.dir));
         if (!answer) return std::nullopt;
         request.program = answer->command;
         request.modes.pipe = answer->pipe;
         request.modes.utf8 = answer->utf8;
         request.hide = answer->hide;
+        request.folder = answer->folder;
     }
     return request;
 }
