@@ -51,7 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The text as one whole passed-on argument, and in the program part.
     const ExpandedCommand sel = ExpandTemplate(CommandParts{"p {sel}", "", {"{sel}"}}, values, cp);
-    const bool refusable = selection.size() > kMaxSelectionBytes ||
+    std::string encoded;
+    std::size_t line = 0;
+    const bool converts = PercentEncoded(selection, encoded, line);
+    const bool refusable = !converts || selection.size() > kMaxSelectionBytes ||
                            selection.find_first_of(std::string("\r\n\0", 3)) != std::string::npos ||
                            (values.interpreter && selection.find_first_of(kCmdSpecialBytes) != std::string::npos);
     Require((sel.fault != TemplateFault::None) == refusable);
@@ -59,9 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::vector<std::string> expected = {"p", selection, selection};
         Require(CrtSplit(sel.program + " " + sel.passedOnList, cp) == expected);
     }
-    std::string encoded;
-    std::size_t line = 0;
-    if (PercentEncoded(selection, encoded, line)) {
+    if (converts) {
         Require(encoded.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~%") ==
                 std::string::npos);
     }

@@ -121,9 +121,11 @@ ExpandedCommand ExpandTemplate(const CommandParts& command, const TemplateValues
     if (scan.use.sel && values.interpreter && sel.find_first_of(kCmdSpecialBytes) != std::string_view::npos) {
         return fail(TemplateFault::SelectionForCmd);
     }
+    // Text that is not code page 932 cannot be quoted either: a lead byte
+    // before a quote would take the backslash that protects it.
     std::string url;
     std::size_t badLine = 0;
-    if (scan.use.selUrl && !PercentEncoded(sel, url, badLine)) {
+    if ((scan.use.sel || scan.use.selUrl) && !PercentEncoded(sel, url, badLine)) {
         return fail(TemplateFault::SelectionNotCp932, std::to_string(badLine));
     }
     bool ignored = false;

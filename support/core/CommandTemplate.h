@@ -28,7 +28,7 @@ enum class TemplateFault {
     SelectionLineEnd,      // {sel}: a CR, LF or NUL in the text
     SelectionTooLong,      // {sel} or {sel:url}: more than kMaxSelectionBytes
     SelectionForCmd,       // {sel}: a byte cmd reads again, for an interpreter call
-    SelectionNotCp932,     // {sel:url}: the text does not convert (`faultText`: its line)
+    SelectionNotCp932,     // {sel} or {sel:url}: the text is not code page 932 (`faultText`: its line)
     FileWithPipe,          // {in} or {out} where the text goes through the pipe
 };
 

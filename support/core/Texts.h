@@ -64,7 +64,7 @@ inline constexpr char kSelectionForCmd[] =
     "テキストにコマンド プロンプトが特別に扱う文字（& | < > ^ % ! \"）が含まれているため、"
     "cmd /c のコマンドの {sel} に渡せません。プログラムは実行していません。";
 inline constexpr char kSelectionNotCp932[] =
-    "テキストを UTF-8 に変換できないため、{sel:url} に渡せません（%s 行目に Shift_JIS として正しくないバイトがあります）。"
+    "テキストの %s 行目に Shift_JIS として正しくないバイトがあるため、{sel} や {sel:url} に渡せません。"
     "プログラムは実行していません。";
 inline constexpr char kFileWithoutFile[] =
     "標準入出力でやり取りするとき（/io=pipe）と Web アドレスを開くときは、{in} と {out} は使えません。"

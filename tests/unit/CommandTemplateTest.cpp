@@ -85,6 +85,8 @@ TEST(CommandTemplate, RefusesWhatCannotBeHandedOver) {
         // A line end is fine percent-encoded; an undefined byte pair is not.
         {"p {sel:url}", "a\r\nb", false, false, TemplateFault::None, ""},
         {"p {sel:url}", "a\r\n\x85\x40", false, false, TemplateFault::SelectionNotCp932, "2"},
+        // A lead byte before a quote would take the quote's backslash.
+        {"p {sel}", "\xF6\"", false, false, TemplateFault::SelectionNotCp932, "1"},
         {"p {in}", "", true, false, TemplateFault::FileWithPipe, ""},
         {"p {out}", "", true, false, TemplateFault::FileWithPipe, ""},
         {"p {sel}", "a", true, false, TemplateFault::None, ""},
