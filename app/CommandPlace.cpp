@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/Messages.h"
+#include "base/Handles.h"
 #include "base/CodePageWin32.h"
 #include "support/FileHelpers.h"
 #include "support/Settings.h"
@@ -123,9 +124,15 @@ void OpenWebAddress(const RunRequest& request, const CommandPlan& plan, const st
     RunRequest address = request;
     ProgramInput none;
     if (plan.use.any && !ExpandCommand(address, plan, editorText, none)) return;
-    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(HostOwnerForMessages(), "open", address.program.c_str(),
-                                                                nullptr, plan.folder.empty() ? nullptr : plan.folder.c_str(),
-                                                                SW_SHOWNORMAL));
+    // The shell is loaded only here: imported, it would cost every start of
+    // the tool.
+    const SystemLibrary shell("shell32.dll");
+    const auto shellExecute = shell.Get<decltype(&ShellExecuteA)>("ShellExecuteA");
+    const INT_PTR result =
+        shellExecute == nullptr
+            ? 0
+            : reinterpret_cast<INT_PTR>(shellExecute(HostOwnerForMessages(), "open", address.program.c_str(), nullptr,
+                                                     plan.folder.empty() ? nullptr : plan.folder.c_str(), SW_SHOWNORMAL));
     if (result <= 32) ShowWarning(FormatMessageText(kWebAddressFailed, address.program));
 }
 
