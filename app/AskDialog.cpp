@@ -103,10 +103,12 @@ void AskDialog::Init(HWND window) {
     window_ = window;
     const std::pair<int, const char*> texts[] = {{IDC_ASK_LABEL, kAskCommandLabel}, {IDC_ASK_PIPE, kAskPipeOption},
                                                  {IDC_ASK_UTF8, kAskUtf8Option},    {IDC_ASK_HIDE, kAskHideOption},
+                                                 {IDC_ASK_FOLDER_LABEL, kAskFolderLabel},
                                                  {IDOK, kAskRunButton},             {IDCANCEL, kAskCancelButton}};
     for (const auto& [id, text] : texts) SetDlgItemTextA(window, id, text);
     if (font_.Get() != nullptr) {
-        for (int id : {IDC_ASK_LABEL, IDC_ASK_COMMAND, IDC_ASK_PIPE, IDC_ASK_UTF8, IDC_ASK_HIDE, IDOK, IDCANCEL}) {
+        for (int id : {IDC_ASK_LABEL, IDC_ASK_COMMAND, IDC_ASK_PIPE, IDC_ASK_UTF8, IDC_ASK_HIDE, IDC_ASK_FOLDER_LABEL,
+                       IDC_ASK_FOLDER, IDOK, IDCANCEL}) {
             SendDlgItemMessageA(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
         }
     }
@@ -128,6 +130,7 @@ void AskDialog::Init(HWND window) {
         SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CommandEditProc));
     }
     ShowOptions(initial_.pipe, initial_.utf8, initial_.hide);
+    SetDlgItemTextA(window, IDC_ASK_FOLDER, initial_.folder.c_str());
     Update({});
 }
 
@@ -163,6 +166,11 @@ void AskDialog::Command(int id, int code) {
                 SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(chosen.data()))));
             const auto options = SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(index), 0);
             ShowOptions((options & kPipeBit) != 0, (options & kUtf8Bit) != 0, (options & kHideBit) != 0);
+            // The folder the command ran in comes with it (commands are
+            // unique in the history).
+            for (const HistoryEntry& entry : history_) {
+                if (entry.command == chosen) SetDlgItemTextA(window_, IDC_ASK_FOLDER, entry.folder.c_str());
+            }
             Update(chosen);
         }
         return;
@@ -231,7 +239,8 @@ void AskDialog::Run() {
     const std::string command = TrimmedCommand(TextOfWindow(Combo()));
     if (command.empty()) return;
     const bool hideApplies = IsWindowEnabled(GetDlgItem(window_, IDC_ASK_HIDE)) != 0;
-    answer_ = AskAnswer{command, Checked(IDC_ASK_PIPE), Checked(IDC_ASK_UTF8), hideApplies && Checked(IDC_ASK_HIDE)};
+    answer_ = AskAnswer{command, Checked(IDC_ASK_PIPE), Checked(IDC_ASK_UTF8), hideApplies && Checked(IDC_ASK_HIDE),
+                        TrimmedCommand(TextOfWindow(GetDlgItem(window_, IDC_ASK_FOLDER)))};
     EndDialog(window_, IDOK);
 }
 
@@ -252,7 +261,7 @@ std::optional<AskAnswer> AskForCommand(HINSTANCE instance, HWND owner, const Ask
     // the run.
     UpdateHistory(path, [&](std::vector<HistoryEntry>& history) {
         for (const std::string& removed : dialog.Removed()) ForgetCommand(history, removed);
-        RememberCommand(history, HistoryEntry{answer->command, answer->pipe, answer->utf8, answer->hide});
+        RememberCommand(history, HistoryEntry{answer->command, answer->pipe, answer->utf8, answer->hide, answer->folder});
     });
     return answer;
 }

@@ -9,13 +9,14 @@
 
 // What the user chose: the command line (blanks at its ends removed, never
 // empty) and its options as the switches /io=pipe, /io=utf8 and /hide would
-// give them. hide is set only where it applies (no pipe, and the command
-// calls a command interpreter).
+// give them, and the working folder as /dir= would. hide is set only where
+// it applies (no pipe, and the command calls a command interpreter).
 struct AskAnswer {
     std::string command;
     bool pipe = true;
     bool utf8 = false;
     bool hide = false;
+    std::string folder = {};  // the working folder as /dir= takes it (blanks at its ends removed); empty: none
 };
 
 // The options the dialog opens with: those of the menu entry's own switches.
@@ -23,6 +24,7 @@ struct AskInitial {
     bool pipe = true;
     bool utf8 = false;
     bool hide = false;
+    std::string folder = {};
 };
 
 // Shows the dialog, owned by `owner` (disabled meanwhile) and centred over it

@@ -15,9 +15,9 @@ namespace {
 // would run without the dialog; without a /io= a filter (the dialog's
 // default), unless /hide asks for a command interpreter's console to be
 // hidden, which only a run through a file has.
-AskInitial InitialOptions(const std::string& ioValue, const IoModes& modes, bool hide) {
+AskInitial InitialOptions(const std::string& ioValue, const IoModes& modes, bool hide, const std::string& folder) {
     const bool pipe = ioValue.empty() ? !hide : modes.pipe;
-    return AskInitial{pipe, modes.utf8, hide};
+    return AskInitial{pipe, modes.utf8, hide, folder};
 }
 
 // The editor is held as for a dialog while the dialog is open (the titles
@@ -30,32 +30,38 @@ std::optional<AskAnswer> AskWatched(HINSTANCE instance, const AskInitial& initia
 }  // namespace
 
 std::optional<RunRequest> ReadRunRequest(HINSTANCE instance, bool replaceSelection) {
+    const ToolSwitches& switches = CommandSwitches();
     RunRequest request;
-    const bool ask = HasSwitch("/ask");
-    if (!ask) {
-        request.program = GetSwitchValue("/app=");
+    if (!switches.ask) {
+        request.program = switches.app;
         if (request.program.empty()) request.program = GetHostExeName(HostWindow);
     }
-    request.passedOnList = MakePassedOnList();
-    const std::string ioValue = GetSwitchValue("/io=");
-    const std::optional<IoModes> modes = ParseIoModes(ioValue, SystemCodePage());
+    request.passedOn = switches.passedOn;
+    if (switches.nowmode) request.modeSwitch = ModeSwitch(GetEditorMode(HostWindow));
+    request.passedOnList = request.modeSwitch + PassedOnListOf(switches.passedOn, false, kModeNone, SystemCodePage());
+    const std::optional<IoModes> modes = ParseIoModes(switches.io, SystemCodePage());
     if (!modes) {
-        ShowWarning(FormatMessageText(kIoSwitchInvalid, ioValue));
+        ShowWarning(FormatMessageText(kIoSwitchInvalid, switches.io));
         return std::nullopt;
     }
     request.modes = *modes;
-    request.extension = GetSwitchValue("/ext=");
-    request.hide = HasSwitch("/hide");
+    request.extension = switches.ext;
+    request.outExtension = switches.outext;
+    request.folder = switches.dir;
+    request.hide = switches.hide;
     request.replaceSelection = replaceSelection;
-    if (ask) {
+    if (switches.ask) {
         // The typed command takes the place of /app=, its options those of
-        // /io=pipe, /io=utf8 and /hide; /io=exact stays as the entry gives it.
-        const std::optional<AskAnswer> answer = AskWatched(instance, InitialOptions(ioValue, *modes, request.hide));
+        // /io=pipe, /io=utf8 and /hide, its folder that of /dir=; /io=exact
+        // stays as the entry gives it.
+        const std::optional<AskAnswer> answer =
+            AskWatched(instance, InitialOptions(switches.io, *modes, request.hide, switches.dir));
         if (!answer) return std::nullopt;
         request.program = answer->command;
         request.modes.pipe = answer->pipe;
         request.modes.utf8 = answer->utf8;
         request.hide = answer->hide;
+        request.folder = answer->folder;
     }
     return request;
 }

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "support/core/IoModes.h"
 
@@ -17,9 +18,19 @@ struct RunRequest {
     // The arguments that are not the tool's own, each quoted, with the
     // editor's mode switch in front for /nowmode.
     std::string passedOnList;
+    // The same arguments as given, and the mode switch ("" without
+    // /nowmode): what the placeholders are expanded in.
+    std::vector<std::string> passedOn;
+    std::string modeSwitch;
     IoModes modes;
     // The temporary file's extension without its dot (/ext=); empty: .tmp.
     std::string extension;
+    // The extension of the output file's name ({out}) without its dot
+    // (/outext=); empty: .tmp.
+    std::string outExtension;
+    // The program's working folder as given (/dir=, or the ask dialog's
+    // field); empty: the one the tool was started in.
+    std::string folder;
     // A command interpreter's console is hidden (/hide).
     bool hide = false;
     // The result replaces the selection, not the whole text: the text

@@ -42,26 +42,32 @@ RunEnd EndOf(RunOutcome outcome) {
 ProgramRun RunThroughFile(const RunRequest& request, ProgramInput& input, RunObserver& observer) {
     ProgramRun run;
     const std::string& file = input.file.Name();
-    SaveTextToFile(*input.bytes, file);
-    EndPhase("file write");
-    run.initialModifiedTime = GetFileModifiedTime(file);
-    EndPhase("time query");
-    // Without the first time stamp the program's result could not be told
-    // from the text handed over, and would be ignored: it does not run.
-    if (run.initialModifiedTime == 0) {
-        ShowWarning(kTimeStampFailed);
-        run.end = RunEnd::Refused;
-        return run;
+    if (!input.file.Empty()) {
+        SaveTextToFile(*input.bytes, file);
+        EndPhase("file write");
+        run.initialModifiedTime = GetFileModifiedTime(file);
+        EndPhase("time query");
+        // Without the first time stamp the program's result could not be told
+        // from the text handed over, and would be ignored: it does not run.
+        if (run.initialModifiedTime == 0) {
+            ShowWarning(kTimeStampFailed);
+            run.end = RunEnd::Refused;
+            return run;
+        }
+        if (!input.templated) run.handedOn = HandedOnFileName(file);
     }
-    run.handedOn = HandedOnFileName(file);
-    run.end = EndOf(RunAndWait(ProgramPath(request), request.passedOnList + " " + run.handedOn, request.hide,
-                               &observer, &run.exitCode));
+    const std::string tail = input.templated ? request.passedOnList : request.passedOnList + " " + run.handedOn;
+    run.end = EndOf(RunAndWait(ProgramPath(request), tail, request.hide, &observer, &run.exitCode));
     if (run.end != RunEnd::Ended) return run;
     EndPhase("process start and wait");
-    // A time set back counts as a change too; with the same time (a
-    // converter that keeps it, 2-second times, a run within one tick) the
-    // bytes decide, compared a piece at a time (ResultChanged's rule).
-    run.changed = GetFileModifiedTime(file) != run.initialModifiedTime || !FileHoldsExactly(file, *input.bytes);
+    if (!input.output.Empty()) {
+        run.changed = GetFileAttributesA(input.output.Name().c_str()) != INVALID_FILE_ATTRIBUTES;
+    } else if (!input.file.Empty()) {
+        // A time set back counts as a change too; with the same time (a
+        // converter that keeps it, 2-second times, a run within one tick) the
+        // bytes decide, compared a piece at a time (ResultChanged's rule).
+        run.changed = GetFileModifiedTime(file) != run.initialModifiedTime || !FileHoldsExactly(file, *input.bytes);
+    }
     return run;
 }
 

@@ -10,6 +10,13 @@ struct ProgramInput {
     const std::string* bytes = nullptr;  // the editor text, or `utf8`
     std::string utf8;                    // the text as UTF-8, for /io=utf8
     TempFile file;                       // the temporary file, for a run through a file
+    // A command with placeholders: its file names stand where {in} and {out}
+    // do, and nothing is appended to it. The file, when it has none, is
+    // neither written nor handed over.
+    bool templated = false;
+    // {out}: the fresh file's name (no such file yet), which the program
+    // writes and whose content is the result.
+    TempFile output;
 };
 
 // How a run through either transport ended.
@@ -40,7 +47,9 @@ struct ProgramRun {
 // gives what the program left. The host is locked meanwhile.
 using Transport = ProgramRun (*)(const RunRequest& request, ProgramInput& input, RunObserver& observer);
 // Through the temporary file: the program gets its name last on its command
-// line and writes its result into it.
+// line and writes its result into it; with placeholders, it gets the names
+// where they stand, and writes its result into the {out} file where there is
+// one (changed: that file was made).
 ProgramRun RunThroughFile(const RunRequest& request, ProgramInput& input, RunObserver& observer);
 // As a filter: the input goes to the program's standard input, its standard
 // output is the result.

@@ -3,24 +3,23 @@
 #include <windows.h>
 
 #include "base/CodePageWin32.h"
-#include "host/HostLink.h"
 
-namespace {
+const std::vector<std::string>& ProcessArguments() {
+    static const std::vector<std::string> pieces = SplitCommandLine(GetCommandLineA());
+    return pieces;
+}
 
-std::vector<std::string> ProcessPieces() { return SplitCommandLine(GetCommandLineA()); }
+const ToolSwitches& CommandSwitches() {
+    static const ToolSwitches switches = ReadToolSwitches(ProcessArguments(), SystemCodePage());
+    return switches;
+}
 
-}  // namespace
-
-bool HasSwitch(const std::string& switchText) { return HasSwitchIn(ProcessPieces(), switchText, SystemCodePage()); }
+bool HasSwitch(const std::string& switchText) {
+    return HasSwitchIn(ProcessArguments(), switchText, SystemCodePage());
+}
 
 std::string GetSwitchValue(const std::string& prefix) {
-    return GetSwitchValueIn(ProcessPieces(), prefix, SystemCodePage());
+    return GetSwitchValueIn(ProcessArguments(), prefix, SystemCodePage());
 }
 
-std::string MakePassedOnList() {
-    const bool withMode = HasSwitch("/nowmode");
-    const std::uint8_t mode = withMode ? GetEditorMode(HostWindow) : kModeNone;
-    return MakePassedOnListFrom(ProcessPieces(), withMode, mode, SystemCodePage());
-}
-
-JobKind ChosenJob() { return ChooseJob(ProcessPieces(), SystemCodePage()); }
+JobKind ChosenJob() { return CommandSwitches().save ? JobKind::SaveToFile : JobKind::ExternalToolRun; }

@@ -3,10 +3,10 @@
 
 #include "support/core/CommandLine.h"
 
-// The switch queries over this process's command line (GetCommandLineA).
+// This process's command line (GetCommandLineA), split once, and the tool's
+// switches read from it once; the queries are readers of that one value.
+const std::vector<std::string>& ProcessArguments();
+const ToolSwitches& CommandSwitches();
 bool HasSwitch(const std::string& switchText);
 std::string GetSwitchValue(const std::string& prefix);
-// The arguments handed on to the external program, with the host's mode
-// switch in front when /nowmode is given.
-std::string MakePassedOnList();
 JobKind ChosenJob();

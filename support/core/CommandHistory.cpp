@@ -34,15 +34,28 @@ std::optional<HistoryEntry> ParseLine(std::string_view line, const CodePage& cp)
     if (tab == std::string_view::npos) return std::nullopt;
     const std::string_view options = line.substr(0, tab);
     HistoryEntry entry;
-    entry.command = TrimmedCommand(line.substr(tab + 1));
+    std::string_view rest = line.substr(tab + 1);
+    bool folder = false;
     if (options != "-") {
         if (options.empty()) return std::nullopt;
         for (char letter : options) {
-            bool* option = letter == 'p' ? &entry.pipe : letter == 'u' ? &entry.utf8 : letter == 'h' ? &entry.hide : nullptr;
+            bool* option = letter == 'p'   ? &entry.pipe
+                           : letter == 'u' ? &entry.utf8
+                           : letter == 'h' ? &entry.hide
+                           : letter == 'd' ? &folder
+                                           : nullptr;
             if (option == nullptr || *option) return std::nullopt;
             *option = true;
         }
     }
+    if (folder) {
+        const std::size_t end = rest.find('\t');
+        if (end == std::string_view::npos) return std::nullopt;
+        entry.folder = TrimmedCommand(rest.substr(0, end));
+        rest.remove_prefix(end + 1);
+        if (!IsKeepable(entry.folder) || !DoubleBytesWhole(entry.folder, cp)) return std::nullopt;
+    }
+    entry.command = TrimmedCommand(rest);
     if (!IsKeepable(entry.command) || !DoubleBytesWhole(entry.command, cp)) return std::nullopt;
     return entry;
 }
@@ -81,8 +94,12 @@ std::string FormatHistory(const std::vector<HistoryEntry>& history) {
         if (entry.pipe) options += 'p';
         if (entry.utf8) options += 'u';
         if (entry.hide) options += 'h';
+        // A folder that could not be read back (a TAB in it) is left out.
+        const bool folder = IsKeepable(entry.folder) && entry.folder.find('\t') == std::string::npos;
+        if (folder) options += 'd';
         bytes += options.empty() ? "-" : options;
         bytes += '\t';
+        if (folder) bytes += entry.folder + '\t';
         bytes += entry.command;
         bytes += "\r\n";
     }

@@ -14,6 +14,8 @@ struct HistoryEntry {
     bool pipe = false;
     bool utf8 = false;
     bool hide = false;
+    // The working folder as typed (as /dir= takes it); empty: none.
+    std::string folder = {};
     friend bool operator==(const HistoryEntry&, const HistoryEntry&) = default;
 };
 
@@ -27,7 +29,10 @@ inline constexpr std::size_t kMaxHistoryCommandBytes = 32766;
 //     OPTIONS TAB COMMAND CR LF
 // OPTIONS is "-" for none, or the letters of the options in any order, each
 // once: "p" the standard input and output (/io=pipe), "u" UTF-8 (/io=utf8),
-// "h" the hidden console (/hide). COMMAND is the command line as typed, the
+// "h" the hidden console (/hide), "d" a working folder, which then comes
+// first: "d" OPTIONS... TAB FOLDER TAB COMMAND (a folder holds no TAB and is
+// not empty; a file of older copies, which knew no "d", has no such lines).
+// COMMAND is the command line as typed, the
 // blanks at either end removed (also when reading a line a user has edited);
 // it may itself hold a TAB (only the first one separates). A TAB, CR or LF is never the second byte of a double-byte
 // character, so the split is safe on bytes.

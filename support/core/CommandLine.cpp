@@ -9,6 +9,13 @@ bool IsBlank(char c) {
     return b >= 0x01 && b <= 0x20;
 }
 
+// A byte that code page 932 allows after a lead byte: a lead byte before
+// any other (a quote, a blank) is read as a byte of its own.
+bool IsSecondByte(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
 bool StartsWithLowered(const std::string& argument, const std::string& loweredPrefix, const CodePage& cp) {
     return cp.Lowered(argument).compare(0, loweredPrefix.size(), loweredPrefix) == 0;
 }
@@ -78,35 +85,72 @@ std::string ModeSwitch(std::uint8_t editorMode) {
 }
 
 std::string QuotedArgument(std::string_view argument, const CodePage& cp) {
-    std::size_t backslashes = 0;  // ending the argument
+    std::string quoted;
+    quoted.reserve(argument.size() + 2);
+    quoted += '"';
+    std::size_t backslashes = 0;  // just written, not yet doubled
     for (std::size_t i = 0; i < argument.size(); ++i) {
-        if (cp.IsLeadByte(static_cast<unsigned char>(argument[i])) && i + 1 < argument.size()) {
-            ++i;
+        const char c = argument[i];
+        if (cp.IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < argument.size() && IsSecondByte(argument[i + 1])) {
+            quoted.append(argument.substr(i++, 2));
+            backslashes = 0;
+            continue;
+        }
+        if (c == '"') {
+            quoted.append(backslashes + 1, '\\');
             backslashes = 0;
         } else {
-            backslashes = argument[i] == '\\' ? backslashes + 1 : 0;
+            backslashes = c == '\\' ? backslashes + 1 : 0;
         }
+        quoted += c;
     }
-    std::string quoted;
-    quoted.reserve(argument.size() + backslashes + 2);
-    quoted += '"';
-    quoted += argument;
     quoted.append(backslashes, '\\');
     quoted += '"';
     return quoted;
 }
 
+namespace {
+
+// Prefix tests: /hidden or a bare /app= are left out too.
+bool IsOwnSwitch(const std::string& argument, const CodePage& cp) {
+    static constexpr const char* kOwnSwitches[] = {"/app=", "/ext=", "/nowmode", "/hide", "/io=", "/ask", "/dir=",
+                                                   "/outext="};
+    const std::string lowered = cp.Lowered(argument);
+    for (const char* s : kOwnSwitches) {
+        if (lowered.compare(0, std::char_traits<char>::length(s), s) == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+ToolSwitches ReadToolSwitches(const std::vector<std::string>& pieces, const CodePage& cp) {
+    ToolSwitches switches;
+    switches.save = HasSwitchIn(pieces, "/save", cp);
+    switches.ask = HasSwitchIn(pieces, "/ask", cp);
+    switches.nowmode = HasSwitchIn(pieces, "/nowmode", cp);
+    switches.hide = HasSwitchIn(pieces, "/hide", cp);
+    switches.app = GetSwitchValueIn(pieces, "/app=", cp);
+    switches.ext = GetSwitchValueIn(pieces, "/ext=", cp);
+    switches.io = GetSwitchValueIn(pieces, "/io=", cp);
+    switches.dir = GetSwitchValueIn(pieces, "/dir=", cp);
+    switches.outext = GetSwitchValueIn(pieces, "/outext=", cp);
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+        if (!IsOwnSwitch(pieces[i], cp)) switches.passedOn.push_back(pieces[i]);
+    }
+    return switches;
+}
+
+std::string PassedOnListOf(const std::vector<std::string>& passedOn, bool withModeSwitch, std::uint8_t editorMode,
+                           const CodePage& cp) {
+    std::string list = withModeSwitch ? ModeSwitch(editorMode) : std::string();
+    for (const std::string& argument : passedOn) list += QuotedArgument(argument, cp) + " ";
+    return list;
+}
+
 std::string MakePassedOnListFrom(const std::vector<std::string>& pieces, bool withModeSwitch, std::uint8_t editorMode,
                                  const CodePage& cp) {
-    // Prefix tests: /hidden or a bare /app= are left out too.
-    static constexpr const char* kOwnSwitches[] = {"/app=", "/ext=", "/nowmode", "/hide", "/io=", "/ask"};
-    std::string list;
-    for (std::size_t i = 1; i < pieces.size(); ++i) {
-        bool own = false;
-        for (const char* s : kOwnSwitches) own = own || StartsWithLowered(pieces[i], cp.Lowered(s), cp);
-        if (!own) list += QuotedArgument(pieces[i], cp) + " ";
-    }
-    return withModeSwitch ? ModeSwitch(editorMode) + list : list;
+    return PassedOnListOf(ReadToolSwitches(pieces, cp).passedOn, withModeSwitch, editorMode, cp);
 }
 
 JobKind ChooseJob(const std::vector<std::string>& pieces, const CodePage& cp) {

@@ -25,9 +25,10 @@ std::string ModeSwitch(std::uint8_t editorMode);
 
 // `argument` in double quotes as the C runtime reads them back: the backslashes
 // just before the closing quote are doubled (`C:\windows\` would otherwise
-// end in \", a literal quote, and swallow what follows). The second byte of a
-// double-byte character is no backslash. The argument holds no double quote
-// (no piece of SplitCommandLine does, no file name can).
+// end in \", a literal quote, and swallow what follows), and a double quote
+// inside becomes \" after its backslashes are doubled. The second byte of a
+// double-byte character is no backslash (a lead byte before a byte that
+// cannot follow it, a quote among them, stands alone).
 std::string QuotedArgument(std::string_view argument, const CodePage& cp);
 
 // The arguments that are not the tool's own switches, each quoted
@@ -35,6 +36,29 @@ std::string QuotedArgument(std::string_view argument, const CodePage& cp);
 // when `withModeSwitch`.
 std::string MakePassedOnListFrom(const std::vector<std::string>& pieces, bool withModeSwitch, std::uint8_t editorMode,
                                  const CodePage& cp);
+
+// The tool's own switches and the arguments passed on, read from the pieces
+// in one pass. Flags are whole-argument matches, values the first non-empty
+// value of their prefix; any argument that begins with one of the tool's
+// switches (a prefix test: /hidden, a bare /app=) is not passed on.
+struct ToolSwitches {
+    bool save = false;
+    bool ask = false;
+    bool nowmode = false;
+    bool hide = false;
+    std::string app;     // /app=
+    std::string ext;     // /ext=
+    std::string io;      // /io=
+    std::string dir;     // /dir=
+    std::string outext;  // /outext=
+    std::vector<std::string> passedOn;  // as given, unquoted
+};
+ToolSwitches ReadToolSwitches(const std::vector<std::string>& pieces, const CodePage& cp);
+
+// The passed-on arguments each quoted (QuotedArgument) and followed by a
+// blank; with the mode switch in front when `withModeSwitch`.
+std::string PassedOnListOf(const std::vector<std::string>& passedOn, bool withModeSwitch, std::uint8_t editorMode,
+                           const CodePage& cp);
 
 // The job that a command line asks for.
 enum class JobKind { ExternalToolRun, SaveToFile };

@@ -50,6 +50,34 @@ inline constexpr char kPipesFailed[] =
 inline constexpr char kInvalidUtf8[] = "UTF-8 として正しくないバイト";
 inline constexpr char kInvalidUtf16[] = "UTF-16 として正しくないバイト";
 
+// The command's placeholders ({in}, {out}, {sel}, {sel:url}), its working
+// folder (/dir=) and a web address as the program; each refusal comes before
+// anything is locked or started.
+inline constexpr char kUnknownPlaceholder[] =
+    "コマンドの「%s」は使えません。使える置き換えは {in}、{out}、{sel}、{sel:url} です。"
+    "波かっこそのものは {{ と }} と書いてください。プログラムは実行していません。";
+inline constexpr char kSelectionLineEnd[] =
+    "テキストに改行または NUL 文字が含まれているため、{sel} に渡せません。プログラムは実行していません。";
+inline constexpr char kSelectionTooLong[] =
+    "テキストが 2000 バイトを超えているため、{sel} や {sel:url} に渡せません。プログラムは実行していません。";
+inline constexpr char kSelectionForCmd[] =
+    "テキストにコマンド プロンプトが特別に扱う文字（& | < > ^ % ! \"）が含まれているため、"
+    "cmd /c のコマンドの {sel} に渡せません。プログラムは実行していません。";
+inline constexpr char kSelectionNotCp932[] =
+    "テキストの %s 行目に Shift_JIS として正しくないバイトがあるため、{sel} や {sel:url} に渡せません。"
+    "プログラムは実行していません。";
+inline constexpr char kFileWithoutFile[] =
+    "標準入出力でやり取りするとき（/io=pipe）と Web アドレスを開くときは、{in} と {out} は使えません。"
+    "プログラムは実行していません。";
+// {out}: the program ended without making or changing the file; %s stands
+// for its exit code.
+inline constexpr char kNoOutputFile[] =
+    "プログラムは {out} のファイルを作成しませんでした（終了コード %s）。テキストは変更していません。";
+inline constexpr char kFolderMissing[] = "作業フォルダー「%s」が見つかりません。プログラムは実行していません。";
+inline constexpr char kProgramFolderMissing[] =
+    "プログラム「%s」のフォルダーが見つからないため、/dir=app の作業フォルダーにできません。プログラムは実行していません。";
+inline constexpr char kWebAddressFailed[] = "Web アドレス「%s」をブラウザーで開けませんでした。";
+
 // The window shown while a program runs: "実行中: PROGRAM  N 秒".
 inline constexpr char kRunningLabel[] = "実行中: ";
 inline constexpr char kSecondsSuffix[] = " 秒";
@@ -62,6 +90,7 @@ inline constexpr char kAskCommandLabel[] = "コマンド(&C):";
 inline constexpr char kAskPipeOption[] = "標準入出力でやり取りする(&P)";
 inline constexpr char kAskUtf8Option[] = "UTF-8 でやり取りする(&U)";
 inline constexpr char kAskHideOption[] = "コンソールを表示しない(&H)";
+inline constexpr char kAskFolderLabel[] = "作業フォルダー(&D):";
 inline constexpr char kAskRunButton[] = "実行";
 inline constexpr char kAskCancelButton[] = "キャンセル";
 
@@ -106,7 +135,11 @@ inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTak
                                                 kResultDeclined,     kFilterOutputTooLarge,
                                                 kTextNotUtf8,        kResultNotShiftJis, kTimeStampFailed,
                                                 kSaveDialogUnavailable, kPipesFailed, kSaveNotShiftJis,
-                                                kFileNotChanged,     kFileNotCreated,   kNoNewFileInFolder};
+                                                kFileNotChanged,     kFileNotCreated,   kNoNewFileInFolder,
+                                                kUnknownPlaceholder, kSelectionLineEnd, kSelectionTooLong,
+                                                kSelectionForCmd, kSelectionNotCp932, kFileWithoutFile,
+                                                kNoOutputFile, kFolderMissing, kProgramFolderMissing,
+                                                kWebAddressFailed};
 
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";

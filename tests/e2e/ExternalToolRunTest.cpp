@@ -977,3 +977,119 @@ TEST_F(ExternalToolRun, AFilterThatWritesWhileItReadsGetsALargeTextThrough) {
     EXPECT_TRUE(host.FinalText() == text);
     EXPECT_EQ(SetTexts(host).size(), 1u);
 }
+
+// {in} and {out} where they stand, nothing appended: the program reads the
+// text's file and writes the result into the {out} file, whose content is
+// the result under the usual rules (/io=utf8 included); both files go.
+TEST_F(ExternalToolRun, InAndOutStandWhereTheCommandPutsThem) {
+    const std::string japanese = "\x93\xFA\x96\x7B";  // 日本
+    const std::string probe = GetShortPath(ProbePath());
+    struct Case { std::string arguments, finalText, outEnd; };
+    const Case cases[] = {
+        // {in} in the middle of the /app= value: the program rewrites it.
+        {"\"/app=" + probe + " {in} --file={in} --write-hex=" + HexText("IN") + "\"", "IN", ""},
+        {AppIsProbe() + " {in} --file={out} --write-hex=" + HexText("OUT") + " /outext=js", "OUT", ".js"},
+        {AppIsProbe() + " --file={out} --write-hex=E697A5E69CAC /io=utf8", japanese, ".tmp"},
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(record.c_str());
+        StandinHost host({"--text=abc"}, Tool(c.arguments));
+        ASSERT_TRUE(host.Ready()) << c.arguments;
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.arguments;
+        EXPECT_EQ(host.FinalText(), c.finalText) << c.arguments;
+        const auto seen = ProbeRecord();
+        const std::vector<std::string> arguments = ProbeArguments(seen);
+        ASSERT_FALSE(arguments.empty()) << c.arguments;
+        // Nothing after the command's own last argument; {in} first where it
+        // stands first.
+        EXPECT_EQ(arguments.back().rfind("--write-hex=", 0), 0u) << c.arguments;
+        const std::string file = seen.at("file");
+        EXPECT_EQ(file.substr(0, temp.Path().size() + 3), temp.Path() + "qlk") << c.arguments;
+        if (c.outEnd.empty()) {
+            EXPECT_EQ(arguments.front(), file);
+        } else {
+            EXPECT_EQ(file.substr(file.size() - c.outEnd.size()), c.outEnd);
+        }
+        ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+        EXPECT_EQ(TempFolderContents(), "") << c.arguments;
+    }
+}
+
+TEST_F(ExternalToolRun, AProgramThatMakesNoOutputFileLeavesTheTextAlone) {
+    StandinHost host({"--text=abc"}, Tool(AppIsProbe() + " --file={out} --exit=3"));
+    ASSERT_TRUE(host.Ready());
+    const auto box = WaitForMessageBox(host.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, FormatMessageText(kNoOutputFile, "3"));
+    PressButton(box->window, IDOK);
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    EXPECT_TRUE(SetTexts(host).empty());
+    ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+    EXPECT_EQ(TempFolderContents(), "");
+}
+
+// {sel} reaches the program as one argument, blank and all, wherever it
+// stands; {sel:url} percent-encoded from UTF-8. No file is made for the text.
+TEST_F(ExternalToolRun, TheSelectionIsOneArgument) {
+    const std::string selected = "\x93\xFA\x96\x7B \x8C\xEA";  // 日本 語
+    const std::string probe = GetShortPath(ProbePath());
+    StandinHost host({"--text=" + selected + " rest", "--sel=0,7"},
+                     Tool("\"/app=" + probe + " {sel}\" q={sel:url} \"a {{b}}\""));
+    ASSERT_TRUE(host.Ready());
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    EXPECT_EQ(ProbeArguments(ProbeRecord()),
+              (std::vector<std::string>{selected, "q=%E6%97%A5%E6%9C%AC%20%E8%AA%9E", "a {b}"}));
+    EXPECT_TRUE(SetTexts(host).empty());
+    EXPECT_EQ(TempFolderContents(), "");
+}
+
+// The program runs in the /dir= folder (an environment token allowed); a
+// folder that does not exist, an unknown placeholder or a selection that
+// cmd would read again is refused before anything is locked or started.
+TEST_F(ExternalToolRun, TheWorkingFolderAndTheRefusals) {
+    ScopedEnvironment folderVariable{"PELMARIND_TEST_FOLDER", work.Path().substr(0, work.Path().size() - 1)};
+    for (const std::string& dir : {"\"/dir=" + work.Path() + "\"", std::string("/dir=%PELMARIND_TEST_FOLDER%")}) {
+        DeleteFileA(record.c_str());
+        StandinHost host({"--text=abc"}, Tool(AppIsProbe() + " " + dir));
+        ASSERT_TRUE(host.Ready());
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+        EXPECT_EQ(ProbeRecord().at("cwd") + "\\", work.Path()) << dir;
+    }
+    DeleteFileA(record.c_str());
+    struct Case { std::string arguments, message; };
+    const Case cases[] = {
+        {AppIsProbe() + " /dir=C:\\nowhere\\x", FormatMessageText(kFolderMissing, "C:\\nowhere\\x")},
+        {AppIsProbe() + " --q={word}", FormatMessageText(kUnknownPlaceholder, "{word}")},
+        {"\"/app=cmd /c echo {sel}\"", kSelectionForCmd},
+    };
+    for (const Case& c : cases) {
+        StandinHost host({"--text=a&b"}, Tool(c.arguments));
+        ASSERT_TRUE(host.Ready());
+        const auto box = WaitForMessageBox(host.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
+        ASSERT_TRUE(box.has_value()) << c.arguments;
+        EXPECT_EQ(box->text, c.message);
+        // (The box disables its owner, the owner window; the lock would
+        // disable the main window too and mark the titles.)
+        EXPECT_EQ(TextOf(host.Main()), "memo.txt - Zorvane");
+        EXPECT_TRUE(IsWindowEnabled(host.Main()));
+        PressButton(box->window, IDOK);
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+        EXPECT_FALSE(SawLocked(host, "memo.txt - Zorvane", "Zorvane")) << c.arguments;
+        EXPECT_EQ(TempFolderContents(), "") << c.arguments;
+    }
+    EXPECT_FALSE(FileExists(record));
+}
+
+// A web address as the program opens in the browser (the probe, registered
+// for https here) with the selection in it; nothing is locked or waited for.
+TEST_F(ExternalToolRun, AWebAddressOpensInTheBrowser) {
+    const ScopedHttpsHandler handler("\"" + ProbePath() + "\" \"%1\" --record=" + record);
+    StandinHost host({"--text=\x8C\x9F\x8D\xF5 a&b"}, Tool("\"/app=https://example.com/search?q={sel:url}\""));
+    ASSERT_TRUE(host.Ready());
+    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
+    const auto probe = WaitForRecords(record, "probe", 10000);
+    ASSERT_FALSE(probe.empty());
+    EXPECT_EQ(ProbeArguments(probe.front()).at(0), "https://example.com/search?q=%E6%A4%9C%E7%B4%A2%20a%26b");
+    EXPECT_FALSE(SawLocked(host, "memo.txt - Zorvane", "Zorvane"));
+    EXPECT_TRUE(SetTexts(host).empty());
+}

@@ -89,6 +89,7 @@ public:
         WriteFileBytes(path, bytes);
         files_.push_back(path);
     }
+    void MakeFolder(const std::string& folder) { Put(folder + "\\.folder", {}); }
 
 private:
     std::vector<std::string> files_, folders_;
@@ -101,6 +102,9 @@ struct Example {
     std::string finalText;
     bool probeRuns;  // standing in for sort or for the editor's executable
     std::string typed = {};  // the command typed into the ask dialog (/ask)
+    // Where the probe is not handed a temporary file: the arguments it gets.
+    std::vector<std::string> probeArguments = {};
+    std::string folder = {};  // made for the run (/dir=), where the probe runs
 };
 
 }  // namespace
@@ -116,9 +120,9 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
     ScopedEnvironment probeRecord("PELMARIND_PROBE_RECORD", record.c_str());
     // The ask dialog's history goes to the test's folder.
     ScopedEnvironment appData("APPDATA", work.Path().substr(0, work.Path().size() - 1));
-    // Wine has no sort command, no Python and no PowerShell: the probe stands
-    // in for each, first on the path.
-    for (const char* name : {"sort.exe", "py.exe", "powershell.exe"}) {
+    // Wine has no sort command, no Python, no PowerShell, no esbuild and no
+    // dictionary: the probe stands in for each, first on the path.
+    for (const char* name : {"sort.exe", "py.exe", "powershell.exe", "esbuild.exe", "dict.exe"}) {
         CopyFileA(ProbePath().c_str(), work.File(name).c_str(), FALSE);
     }
     ScopedEnvironment path("PATH", nullptr);
@@ -156,6 +160,16 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
         {"/ask /io=pipe,utf8", {},
          "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("\xEF\xBC\xA2\r\nA\r\nC\r\n"),
          "\x82\x61\r\nA\r\nC\r\n", true, "py -X utf8 C:\\Tools\\upper.py"},
+        // esbuild writes the file named after --outfile= (its other options
+        // are its own); the dictionary gets the selected word ("ｂ"); the
+        // browser (the probe, registered for https) the address.
+        {"\"/app=esbuild {in} --minify --outfile={out}\" /ext=js /outext=js", {},
+         "--lenient\t--write-hex=" + HexText(sorted), sorted, true},
+        {"\"/app=dict.exe {sel}\"", {"--sel=0,2"}, "", text, true, "", {"\x82\x82"}},
+        {"\"/app=https://www.google.com/search?q={sel:url}\"", {"--sel=0,2"}, "", text, true, "",
+         {"https://www.google.com/search?q=%EF%BD%82"}},
+        {"\"/app=py tools\\fix.py {in}\" /dir=C:\\Projects\\site", {}, "--write-hex=" + HexText(sorted), sorted, true,
+         "", {}, "C:\\Projects\\site"},
     };
 
     // The guide shows exactly these; the README only some of them.
@@ -187,8 +201,10 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
         }
     }
 
+    const ScopedHttpsHandler browser("\"" + ProbePath() + "\" \"%1\"");
     for (const Example& e : examples) {
         DeleteFileA(record.c_str());
+        if (!e.folder.empty()) installed.MakeFolder(e.folder);
         ScopedEnvironment instructions("PELMARIND_PROBE", e.probeInstructions.empty() ? nullptr : e.probeInstructions.c_str());
         std::vector<std::string> switches = e.hostSwitches;
         switches.push_back("--text-file=" + work.File("text.txt"));
@@ -215,9 +231,16 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
         }
         // The probe, where it stands in, was given the temporary file (sort
         // the name of its output beside it).
-        const auto probe = ReadLogRecords(record, "probe");
+        // (The browser is started, not waited for.)
+        const auto probe = e.arguments.find("https:") != std::string::npos ? WaitForRecords(record, "probe", kTimeoutMs)
+                                                                          : ReadLogRecords(record, "probe");
         if (e.probeRuns) {
             ASSERT_EQ(probe.size(), 1u) << e.arguments;
+            if (!e.folder.empty()) EXPECT_EQ(probe[0].at("cwd"), e.folder);
+            if (!e.probeArguments.empty()) {
+                EXPECT_EQ(ProbeArguments(probe[0]), e.probeArguments);
+                continue;
+            }
             if (pipe) {
                 // No temporary file: the text came through standard input, as
                 // UTF-8 where asked.

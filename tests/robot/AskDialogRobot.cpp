@@ -44,6 +44,12 @@ void TypeAskCommand(HWND dialog, const std::string& command) {
 
 std::string AskCommand(HWND dialog) { return TextOf(ComboEdit(dialog)); }
 
+void TypeAskFolder(HWND dialog, const std::string& folder) {
+    SendMessageA(GetDlgItem(dialog, IDC_ASK_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+}
+
+std::string AskFolder(HWND dialog) { return TextOf(GetDlgItem(dialog, IDC_ASK_FOLDER)); }
+
 std::vector<std::string> AskHistoryList(HWND dialog) { return ComboEntries(Combo(dialog)); }
 
 void ChooseAskHistoryLine(HWND dialog, int index) {

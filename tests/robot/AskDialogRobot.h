@@ -18,6 +18,9 @@ HWND WaitForAskDialog(DWORD pid, DWORD timeoutMs);
 // dialog hears of the change.
 void TypeAskCommand(HWND dialog, const std::string& command);
 std::string AskCommand(HWND dialog);
+// The working folder's field (作業フォルダー).
+void TypeAskFolder(HWND dialog, const std::string& folder);
+std::string AskFolder(HWND dialog);
 
 // The lines of the history list as code page 932 bytes, top first
 // (cross-process CB_GETLBTEXT answers in UTF-16, so the robot asks in UTF-16

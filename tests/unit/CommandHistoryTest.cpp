@@ -12,8 +12,9 @@ using namespace std::string_literals;
 
 namespace {
 
-HistoryEntry Entry(std::string command, bool pipe = false, bool utf8 = false, bool hide = false) {
-    return HistoryEntry{std::move(command), pipe, utf8, hide};
+HistoryEntry Entry(std::string command, bool pipe = false, bool utf8 = false, bool hide = false,
+                   std::string folder = {}) {
+    return HistoryEntry{std::move(command), pipe, utf8, hide, std::move(folder)};
 }
 
 std::vector<HistoryEntry> Numbered(int count) {
@@ -44,6 +45,13 @@ TEST(CommandHistory, ParseReadsEntriesAndSkipsDamage) {
         {"options in any order; a TAB in the command; blanks at its ends trimmed",
          "hup\twsl sed\ts/a/b/\r\n-\t  sort  \r\n",
          {{Entry("wsl sed\ts/a/b/", true, true, true), Entry("sort")}}},
+        {"a working folder before the command, with the other options",
+         "dp\tC:\\My Project\tnpm run build\r\n"
+         "d\t %TEMP% \tx {in}\r\n"
+         "d\tno second tab\r\n"
+         "d\t\tempty folder\r\n"
+         "dd\tC:\\a\trepeated\r\n",
+         {{Entry("npm run build", true, false, false, "C:\\My Project"), Entry("x {in}", false, false, false, "%TEMP%")}}},
         {"double-byte characters whole", "-\techo " + kana + "\r\n", {{Entry("echo " + kana)}}},
         {"damaged lines skipped between good ones",
          "-\tfirst\r\n"
@@ -75,7 +83,8 @@ TEST(CommandHistory, ParseReadsEntriesAndSkipsDamage) {
 }
 
 TEST(CommandHistory, FormatReadsBackAsWritten) {
-    const std::string file = "p\tsort /r\r\npuh\tcmd /c \x83\x65.bat\r\n-\twsl sed\ts/a/b/\r\n";
+    const std::string file =
+        "p\tsort /r\r\npuh\tcmd /c \x83\x65.bat\r\n-\twsl sed\ts/a/b/\r\npd\tC:\\My Project\tnpm run\r\n";
     const auto history = ParseHistory(file, TestCodePage());
     ASSERT_TRUE(history);
     EXPECT_EQ(FormatHistory(*history), file);

@@ -96,6 +96,7 @@ TEST(PassedOnList, LeavesOutTheToolsOwnSwitchesAndQuotesTheRest) {
         {"t /hides /nowmodes /app= /APP=x /Ext=t /HIDE /hideaway /io=pipe /IO=", false, kModeNone, ""},
         {"t /iox /io", false, kModeNone, "\"/iox\" \"/io\" "},
         {"t /ASK /asked /as /a sk", false, kModeNone, "\"/as\" \"/a\" \"sk\" "},
+        {"t /DIR=C:\\x /dir= /OutExt=js /outext /out=x /dirs", false, kModeNone, "\"/outext\" \"/out=x\" \"/dirs\" "},
         {"t /APP=C:\\t\\conv.exe /Hideaway /nowmodes /app= /saveas x \"\" \"y z\" /EXT= /Hide", false, kModeNone,
          "\"/saveas\" \"x\" \"y z\" "},
         {"t /saved \"two words\" \x95\x5C", false, kModeNone, "\"/saved\" \"two words\" \"\x95\x5C\" "},
@@ -108,6 +109,22 @@ TEST(PassedOnList, LeavesOutTheToolsOwnSwitchesAndQuotesTheRest) {
     for (const Case& c : cases) {
         EXPECT_EQ(MakePassedOnListFrom(SplitCommandLine(c.line), c.withMode, c.mode, cp), c.list) << c.line;
     }
+}
+
+TEST(ToolSwitches, ReadOnceAsTheQueriesReadThem) {
+    const CodePage& cp = TestCodePage();
+    const Pieces pieces = SplitCommandLine(
+        "t /Hide a /app= /APP=C:\\Conv.EXE /app=second \"/dir=C:\\My Project\" /outext=JS /io=pipe,utf8 /save /asks b");
+    const ToolSwitches s = ReadToolSwitches(pieces, cp);
+    EXPECT_TRUE(s.hide && s.save);
+    EXPECT_FALSE(s.ask || s.nowmode);
+    EXPECT_EQ(s.app, "C:\\Conv.EXE");
+    EXPECT_EQ(s.dir, "C:\\My Project");
+    EXPECT_EQ(s.outext, "JS");
+    EXPECT_EQ(s.io, "pipe,utf8");
+    EXPECT_EQ(s.ext, "");
+    EXPECT_EQ(s.passedOn, (Pieces{"a", "/save", "b"}));
+    EXPECT_EQ(PassedOnListOf(s.passedOn, true, kModePerl, cp), "/perl \"a\" \"/save\" \"b\" ");
 }
 
 TEST(ModeSwitch, OneWordPerMode) {

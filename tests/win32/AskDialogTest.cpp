@@ -150,6 +150,27 @@ TEST(AskDialog, ChosenLinesRestoreTheirOptionsAndTheAnswerGoesToTheTop) {
     EXPECT_EQ(appData.Files(), std::vector<std::string>{"history.txt"});
 }
 
+// The working folder opens as the menu entry's /dir= gives it, comes with a
+// chosen line, and is kept with the command that ran in it.
+TEST(AskDialog, TheWorkingFolderComesWithItsLineAndIsKept) {
+    const AppDataFolder appData;
+    appData.WriteHistory("d\tC:\\My Project\tnpm run build\r\n-\tsort\r\n");
+    AskInitial initial;
+    initial.folder = "%TEMP%";
+    const auto answer = AskWithRobot(initial, [&](HWND dialog) {
+        EXPECT_EQ(AskFolder(dialog), "%TEMP%");
+        ChooseAskHistoryLine(dialog, 0);
+        EXPECT_EQ(AskFolder(dialog), "C:\\My Project");
+        ChooseAskHistoryLine(dialog, 1);
+        EXPECT_EQ(AskFolder(dialog), "");
+        TypeAskFolder(dialog, "  D:\\site ");
+        PressAskRun(dialog);
+    });
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->folder, "D:\\site");
+    EXPECT_EQ(ReadFileBytes(appData.History()), "d\tD:\\site\tsort\r\nd\tC:\\My Project\tnpm run build\r\n");
+}
+
 // Keys as a user presses them: Shift+Delete in the open list, Esc, Enter.
 TEST(AskDialog, ShiftDeleteRemovesALineKeptOnlyByRun) {
     const AppDataFolder appData;

@@ -4,9 +4,12 @@
 // the last argument (unless that begins with "--": then there is no file).
 //
 // Instructions are arguments of the form --name=value, in any position; other
-// arguments are ignored. More can come from the environment variable
+// arguments are ignored (but recorded). More can come from the environment variable
 // PELMARIND_PROBE (tab-separated, read before the arguments), for runs whose
 // command line a test does not choose.
+//   --file=PATH        FILE is PATH, wherever it stands (a command that names
+//                      its file in the middle); --outfile=PATH the same (as
+//                      a minifier names its output file)
 //   --record=PATH      append the records to PATH (default: the environment
 //                      variable PELMARIND_PROBE_RECORD; none: no records)
 //   --save-input=PATH  copy FILE, as found, to PATH
@@ -38,6 +41,8 @@
 //   --stdout-hex=HEX   write these bytes to standard output
 //   --stderr=TEXT      write this line to standard error
 //   --exit=CODE        the exit code (default 0)
+//   --lenient          other --name arguments are ignored: the options of the
+//                      program the probe stands in for
 // The actions run in this order: stdin-to or echo-stdin, stdout-hex, stderr,
 // save-input, write, extend-to, delete, set-back, keep-time, hold, spawn, hold-after, sleep.
 //
@@ -46,7 +51,9 @@
 //          stdout, stderr (the record's handle values, hex), console (1 when
 //          the process has a console window), size (FILE's size
 //          at the start, -1 when absent), file, cmdline (GetCommandLineA as
-//          hex digits, byte for byte)
+//          hex digits, byte for byte), cwd (the current folder), args (the
+//          arguments as the C runtime split them, each as hex digits, ","
+//          between them)
 //   spawned  pid, grandchild (its pid), once --spawn has started it
 //   window  pid, hwnd (hex), once --window has shown its window
 //   done   pid, size (FILE's size at the end), grandchild (its pid, or 0),
@@ -76,12 +83,12 @@ struct Instructions {
     long long setBackSeconds = 0;
     long long extendTo = -1;
     long holdAfterMs = -1, spawnMs = -1, sleepMs = 0;
-    bool spawnHolding = false;
+    bool spawnHolding = false, lenient = false;
     int exitCode = 0;
     // The grandchild roles, given by the probe to its own copy.
     long grandchildHoldMs = -1, grandchildSleepMs = -1;
     std::string readyEvent;
-    std::string file;
+    std::string file, namedFile;
     std::string unknown;
 };
 
@@ -99,6 +106,7 @@ void Apply(const std::string& argument, Instructions& in) {
     const std::string value = eq == std::string::npos ? std::string() : argument.substr(eq + 1);
     const long number = std::strtol(value.c_str(), nullptr, 10);
     if (name == "--record") in.recordPath = value;
+    else if (name == "--file" || name == "--outfile") in.namedFile = value;
     else if (name == "--save-input") in.saveInputPath = value;
     else if (name == "--write-hex") {
         in.write = true;
@@ -123,6 +131,7 @@ void Apply(const std::string& argument, Instructions& in) {
     else if (name == "--grandchild-hold") in.grandchildHoldMs = number;
     else if (name == "--grandchild-sleep") in.grandchildSleepMs = number;
     else if (name == "--ready-event") in.readyEvent = value;
+    else if (name == "--lenient") in.lenient = true;
     else in.unknown = argument;
 }
 
@@ -148,6 +157,7 @@ Instructions ReadInstructions(int argc, char** argv) {
         if (i == argc - 1 && !isInstruction) in.file = argument;
         else if (isInstruction) Apply(argument, in);
     }
+    if (!in.namedFile.empty()) in.file = in.namedFile;
     return in;
 }
 
@@ -321,6 +331,10 @@ int main(int argc, char** argv) {
     const std::string pid = std::to_string(GetCurrentProcessId());
     STARTUPINFOA startup{};
     GetStartupInfoA(&startup);
+    char cwd[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    std::string args;
+    for (int i = 1; i < argc; ++i) args += (i > 1 ? "," : "") + HexText(argv[i]);
     AppendRecord(in.recordPath, "probe\tpid=" + pid + "\tshow=" + std::to_string(startup.wShowWindow) +
                                     "\tflags=" + HexNumber(startup.dwFlags) +
                                     "\tstdin=" + HandleText(startup.hStdInput) +
@@ -328,8 +342,9 @@ int main(int argc, char** argv) {
                                     "\tstderr=" + HandleText(startup.hStdError) +
                                     "\tconsole=" + std::to_string(GetConsoleWindow() != nullptr ? 1 : 0) +
                                     "\tsize=" + std::to_string(FileSize(in.file)) + "\tfile=" + in.file +
-                                    "\tcmdline=" + HexText(GetCommandLineA()));
-    if (!in.unknown.empty()) return Fail(in, "unknown " + in.unknown);
+                                    "\tcmdline=" + HexText(GetCommandLineA()) + "\tcwd=" + cwd +
+                                    "\targs=" + args);
+    if (!in.unknown.empty() && !in.lenient) return Fail(in, "unknown " + in.unknown);
 
     if (!in.stdinPath.empty() || in.echoStdin) {
         const HANDLE input = GetStdHandle(STD_INPUT_HANDLE), output = GetStdHandle(STD_OUTPUT_HANDLE);
