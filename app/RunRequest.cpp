@@ -47,6 +47,13 @@ std::optional<RunRequest> ReadRunRequest(HINSTANCE instance, bool replaceSelecti
         return std::nullopt;
     }
     request.modes = *modes;
+    const std::string outValue = GetSwitchValue("/out=");
+    const std::optional<OutputMode> output = ParseOutputMode(outValue, SystemCodePage());
+    if (!output) {
+        ShowWarning(FormatMessageText(kOutSwitchInvalid, outValue));
+        return std::nullopt;
+    }
+    request.output = *output;
     request.extension = GetSwitchValue("/ext=");
     request.hide = HasSwitch("/hide");
     request.replaceSelection = replaceSelection;

@@ -18,6 +18,8 @@ struct RunRequest {
     // editor's mode switch in front for /nowmode.
     std::string passedOnList;
     IoModes modes;
+    // Where the result goes (/out=).
+    OutputMode output = OutputMode::Replace;
     // The temporary file's extension without its dot (/ext=); empty: .tmp.
     std::string extension;
     // A command interpreter's console is hidden (/hide).

@@ -42,7 +42,7 @@ bool BeginsWith(const std::string& argument, const std::string& prefix) {
 }
 
 bool IsToolSwitch(const std::string& argument) {
-    for (const char* prefix : {"/app=", "/ext=", "/nowmode", "/hide", "/io=", "/ask"}) {
+    for (const char* prefix : {"/app=", "/ext=", "/nowmode", "/hide", "/io=", "/ask", "/out="}) {
         if (BeginsWith(argument, prefix)) return true;
     }
     return false;

@@ -99,7 +99,7 @@ std::string QuotedArgument(std::string_view argument, const CodePage& cp) {
 std::string MakePassedOnListFrom(const std::vector<std::string>& pieces, bool withModeSwitch, std::uint8_t editorMode,
                                  const CodePage& cp) {
     // Prefix tests: /hidden or a bare /app= are left out too.
-    static constexpr const char* kOwnSwitches[] = {"/app=", "/ext=", "/nowmode", "/hide", "/io=", "/ask"};
+    static constexpr const char* kOwnSwitches[] = {"/app=", "/ext=", "/nowmode", "/hide", "/io=", "/ask", "/out="};
     std::string list;
     for (std::size_t i = 1; i < pieces.size(); ++i) {
         bool own = false;

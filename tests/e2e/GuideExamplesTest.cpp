@@ -156,6 +156,15 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
         {"/ask /io=pipe,utf8", {},
          "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("\xEF\xBC\xA2\r\nA\r\nC\r\n"),
          "\x82\x61\r\nA\r\nC\r\n", true, "py -X utf8 C:\\Tools\\upper.py"},
+        // Where the result goes: after the text, the clipboard, nowhere.
+        {"\"/app=powershell -NoProfile -Command Get-Date -Format yyyy/MM/dd\" /io=pipe /out=after", {},
+         "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("2026/12/08\r\n"), text + "2026/12/08\r\n",
+         true},
+        {"\"/app=powershell -NoProfile -Command [Console]::In.ReadToEnd().Length\" /io=pipe /out=copy", {},
+         "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("9\r\n"), text, true},
+        {"\"/app=powershell -NoProfile -Command Add-Content C:\\Tools\\memo.txt ([Console]::In.ReadToEnd())\" /io=pipe "
+         "/out=none",
+         {}, "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("x"), text, true},
     };
 
     // The guide shows exactly these; the README only some of them.
