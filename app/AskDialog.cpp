@@ -1,12 +1,11 @@
 #include "app/AskDialog.h"
 
-#include <cstddef>
 #include <utility>
 #include <vector>
 
 #include "app/AskDialogIds.h"
+#include "app/ToolWindow.h"
 #include "base/CodePageWin32.h"
-#include "dialogs/core/DialogRules.h"
 #include "support/HistoryFile.h"
 #include "support/core/InterpreterCommand.h"
 #include "support/core/Texts.h"
@@ -15,29 +14,6 @@ namespace {
 
 // The options of a history entry as the item data of its line in the list.
 constexpr LPARAM kPipeBit = 1, kUtf8Bit = 2, kHideBit = 4;
-
-TRect RectOf(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
-
-// The message-box font, owned for the dialog's life (its controls use it).
-class MessageFont {
-public:
-    MessageFont() {
-        NONCLIENTMETRICSA metrics{};
-        metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
-        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-            font_ = CreateFontIndirectA(&metrics.lfMessageFont);
-        }
-    }
-    ~MessageFont() {
-        if (font_ != nullptr) DeleteObject(font_);
-    }
-    MessageFont(const MessageFont&) = delete;
-    MessageFont& operator=(const MessageFont&) = delete;
-    HFONT Get() const { return font_; }
-
-private:
-    HFONT font_ = nullptr;
-};
 
 std::string TextOfWindow(HWND window) {
     std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
@@ -50,16 +26,19 @@ public:
     AskDialog(const AskInitial& initial, std::vector<HistoryEntry> history)
         : initial_(initial), history_(std::move(history)) {}
 
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
     const std::optional<AskAnswer>& Answer() const { return answer_; }
     const std::vector<std::string>& Removed() const { return removed_; }
 
 private:
+    friend INT_PTR CALLBACK DispatchDialogMessage<AskDialog>(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK CommandEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    static const DialogHandler<AskDialog> kHandlers[3];
 
-    void Init(HWND window);
-    void Place(HWND owner);
+    void Attach(HWND window) { window_ = window; }
+    INT_PTR OnInitDialog(WPARAM, LPARAM);
+    INT_PTR OnCommand(WPARAM wParam, LPARAM);
+    INT_PTR OnDestroy(WPARAM, LPARAM);
+    void Init();
     void Command(int id, int code);
     void ShowOptions(bool pipe, bool utf8, bool hide);
     void Update(const std::string& command);
@@ -79,37 +58,35 @@ private:
     HWND edit_ = nullptr;
 };
 
-INT_PTR CALLBACK AskDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(window, DWLP_USER, lParam);
-    auto* self = reinterpret_cast<AskDialog*>(GetWindowLongPtrA(window, DWLP_USER));
-    if (self == nullptr) return FALSE;
-    switch (message) {
-    case WM_INITDIALOG:
-        self->Init(window);
-        self->Place(GetWindow(window, GW_OWNER));
-        return TRUE;  // the focus to the first control, the combo box
-    case WM_COMMAND:
-        self->Command(LOWORD(wParam), HIWORD(wParam));
-        return TRUE;
-    case WM_DESTROY:
-        self->Destroyed();
-        return FALSE;
-    default:
-        return FALSE;
-    }
+const DialogHandler<AskDialog> AskDialog::kHandlers[3] = {
+    {WM_INITDIALOG, &AskDialog::OnInitDialog},
+    {WM_COMMAND, &AskDialog::OnCommand},
+    {WM_DESTROY, &AskDialog::OnDestroy},
+};
+
+INT_PTR AskDialog::OnInitDialog(WPARAM, LPARAM) {
+    Init();
+    CentreOver(window_, GetWindow(window_, GW_OWNER));
+    return TRUE;  // the focus to the first control, the combo box
 }
 
-void AskDialog::Init(HWND window) {
-    window_ = window;
+INT_PTR AskDialog::OnCommand(WPARAM wParam, LPARAM) {
+    Command(LOWORD(wParam), HIWORD(wParam));
+    return TRUE;
+}
+
+INT_PTR AskDialog::OnDestroy(WPARAM, LPARAM) {
+    Destroyed();
+    return FALSE;
+}
+
+void AskDialog::Init() {
+    const HWND window = window_;
     const std::pair<int, const char*> texts[] = {{IDC_ASK_LABEL, kAskCommandLabel}, {IDC_ASK_PIPE, kAskPipeOption},
                                                  {IDC_ASK_UTF8, kAskUtf8Option},    {IDC_ASK_HIDE, kAskHideOption},
                                                  {IDOK, kAskRunButton},             {IDCANCEL, kAskCancelButton}};
     for (const auto& [id, text] : texts) SetDlgItemTextA(window, id, text);
-    if (font_.Get() != nullptr) {
-        for (int id : {IDC_ASK_LABEL, IDC_ASK_COMMAND, IDC_ASK_PIPE, IDC_ASK_UTF8, IDC_ASK_HIDE, IDOK, IDCANCEL}) {
-            SendDlgItemMessageA(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-        }
-    }
+    font_.ApplyTo(window);
     const HWND combo = Combo();
     SendMessageA(combo, CB_LIMITTEXT, kMaxHistoryCommandBytes, 0);
     for (const HistoryEntry& entry : history_) {
@@ -129,21 +106,6 @@ void AskDialog::Init(HWND window) {
     }
     ShowOptions(initial_.pipe, initial_.utf8, initial_.hide);
     Update({});
-}
-
-// Centred over the owner (the editor's main window), inside the work area of
-// the monitor that holds most of it.
-void AskDialog::Place(HWND owner) {
-    RECT own{}, over{};
-    GetWindowRect(window_, &own);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    const HMONITOR where = owner != nullptr ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
-                                            : MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY);
-    if (!GetMonitorInfoA(where, &monitor)) return;
-    if (owner == nullptr || !GetWindowRect(owner, &over)) over = monitor.rcWork;
-    const TPoint pt = CentredOver(RectOf(over), own.right - own.left, own.bottom - own.top, RectOf(monitor.rcWork));
-    SetWindowPos(window_, nullptr, pt.X, pt.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void AskDialog::Command(int id, int code) {
@@ -245,7 +207,8 @@ void AskDialog::Destroyed() {
 std::optional<AskAnswer> AskForCommand(HINSTANCE instance, HWND owner, const AskInitial& initial) {
     const std::string path = HistoryFilePath();
     AskDialog dialog(initial, LoadHistory(path).entries);
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ASK), owner, &AskDialog::DialogProc, reinterpret_cast<LPARAM>(&dialog));
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ASK), owner, &DispatchDialogMessage<AskDialog>,
+                    reinterpret_cast<LPARAM>(&dialog));
     const std::optional<AskAnswer>& answer = dialog.Answer();
     if (!answer) return std::nullopt;
     // Written only now, after 実行: a failure to write costs the history, not

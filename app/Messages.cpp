@@ -8,13 +8,17 @@ namespace {
 BeforeShowing gBeforeShowing = nullptr;
 
 int ShowBox(const std::string& text, UINT style) {
-    if (gBeforeShowing != nullptr) gBeforeShowing();
+    RunBeforeShowing();
     return MessageBoxA(HostOwnerForMessages(), text.c_str(), kAppCaption, style);
 }
 
 }  // namespace
 
 void SetBeforeShowing(BeforeShowing hook) { gBeforeShowing = hook; }
+
+void RunBeforeShowing() {
+    if (gBeforeShowing != nullptr) gBeforeShowing();
+}
 
 HWND HostOwnerForMessages() { return IsWindow(HostOwnerWindow) ? HostOwnerWindow : nullptr; }
 

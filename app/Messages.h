@@ -13,6 +13,8 @@ HWND HostOwnerForMessages();
 // the user). Set by the lock while it is in force; none otherwise.
 using BeforeShowing = void (*)();
 void SetBeforeShowing(BeforeShowing hook);
+// Runs that hook, for a window of the tool's that waits for the user as a box does.
+void RunBeforeShowing();
 
 // The tool's own warnings: the exclamation icon.
 void ShowWarning(const std::string& text);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/Messages.h"
+#include "app/ResultWindow.h"
 #include "base/CodePageWin32.h"
 #include "host/HostLink.h"
 #include "support/Clipboard.h"
@@ -19,9 +20,12 @@
 
 namespace {
 
-// How much of the program's error output a message quotes.
+// How much of the program's error output a message quotes, and the result
+// window (all that the pipe keeps of it).
 constexpr std::size_t kErrorLines = 8;
 constexpr std::size_t kErrorBytes = 800;
+constexpr std::size_t kWindowErrorLines = 200;
+constexpr std::size_t kWindowErrorBytes = 8192;
 
 // Keeps a result that is not put back: in the temporary file that holds it,
 // or (through the pipe, which has none) in a new one. The file's name.
@@ -48,10 +52,13 @@ void KeepDeclinedResult(ProgramInput& input, const std::string& result) {
 }
 
 // The first lines of a program's error output, readable whatever its
-// encoding, between line breaks; empty when it wrote none.
+// encoding.
+std::string ReadableErrors(const ProgramRun& run, std::size_t lines, std::size_t bytes) {
+    return FirstLines(ReadableErrorText(run.filter.ErrorHead, kMissingCharacterMark), lines, bytes, SystemCodePage());
+}
+// Those of a message, between line breaks; empty when it wrote none.
 std::string ErrorLines(const ProgramRun& run) {
-    const std::string errors = FirstLines(ReadableErrorText(run.filter.ErrorHead, kMissingCharacterMark), kErrorLines,
-                                          kErrorBytes, SystemCodePage());
+    const std::string errors = ReadableErrors(run, kErrorLines, kErrorBytes);
     return errors.empty() ? "" : "\r\n" + errors + "\r\n";
 }
 
@@ -180,6 +187,37 @@ void DeliverCopy(const RunRequest& request, ProgramInput& input, const MadeResul
     ShowKeptResult(kept, FormatMessageText(kCopyFailedKept, kept), kCopyFailed);
 }
 
+// /out=show: the result window, whose 置き換える and 後ろに挿入 do what
+// replace and after do (the user has seen the result: nothing more is
+// asked); closed, nothing changes. A result that code page 932 cannot hold
+// is shown too, with those two disabled.
+void DeliverShow(const RunRequest& request, ProgramInput& input, const ProgramRun& run, const MadeResult& made,
+                 const std::string& handedOver) {
+    if (made.verdict != Verdict::Usable && made.verdict != Verdict::NotCp932) return RefuseResult(made, input);
+    ResultView view;
+    const bool usable = made.verdict == Verdict::Usable;
+    view.result = usable ? UnicodeFromCp932(*made.bytes) : UnicodeResult(*made.bytes, request.modes.utf8);
+    view.failed = run.exitCode != 0;
+    if (view.failed) view.status = FormatMessageText(kResultWindowFailed, std::to_string(run.exitCode));
+    view.errors = ReadableErrors(run, kWindowErrorLines, kWindowErrorBytes);
+    if (!usable) {
+        view.notForEditor = FormatMessageTexts(
+            kResultWindowNotCp932, {std::to_string(made.conversion.line), ConversionFaultText(made.conversion)});
+    }
+    switch (ShowResultWindow(view)) {
+    case ResultChoice::Replace:
+        PutResultBack(*made.bytes, request.replaceSelection, input);
+        break;
+    case ResultChoice::After:
+        if (!made.bytes->empty()) {
+            PutResultBack(TextWithResultAfter(handedOver, *made.bytes), request.replaceSelection, input);
+        }
+        break;
+    case ResultChoice::Close:
+        break;
+    }
+}
+
 void Take(const RunRequest& request, ProgramInput& input, ProgramRun& run, std::string& editorText) {
     const bool textWasEmpty = input.bytes->empty();
     const OutputMode output = request.output;
@@ -193,11 +231,12 @@ void Take(const RunRequest& request, ProgramInput& input, ProgramRun& run, std::
             ShowWarning(FormatMessageTexts(kProgramFailedNoOutput, {code, ErrorLines(run)}));
             return;
         }
+        // The result window shows a failure itself.
         if (output == OutputMode::Copy || output == OutputMode::None) {
             ShowWarning(FormatMessageTexts(kProgramFailedNotUsed, {code, ErrorLines(run)}));
             return;
         }
-        if (!FailedResultAccepted(run)) {
+        if (output != OutputMode::Show && !FailedResultAccepted(run)) {
             KeepDeclinedResult(input, request.modes.pipe ? run.filter.Output : std::string());
             return;
         }
@@ -211,6 +250,8 @@ void Take(const RunRequest& request, ProgramInput& input, ProgramRun& run, std::
         return DeliverReplace(request, input, run, made, textWasEmpty);
     case OutputMode::After:
         return DeliverAfter(request, input, made, editorText);
+    case OutputMode::Show:
+        return DeliverShow(request, input, run, made, editorText);
     case OutputMode::Copy:
         return DeliverCopy(request, input, made);
     case OutputMode::None:

@@ -23,6 +23,7 @@ std::optional<OutputMode> ParseOutputMode(std::string_view value, const CodePage
     const std::string lowered = cp.Lowered(std::string(value));
     if (lowered.empty() || lowered == "replace") return OutputMode::Replace;
     if (lowered == "after") return OutputMode::After;
+    if (lowered == "show") return OutputMode::Show;
     if (lowered == "copy") return OutputMode::Copy;
     if (lowered == "none") return OutputMode::None;
     return std::nullopt;

@@ -29,7 +29,7 @@ inline constexpr char kIoSwitchInvalid[] =
     "スイッチ /io= の値「%s」は使えません。pipe、utf8、exact のいずれか、または複数をコンマで区切って指定してください。";
 // Runs with /out=.
 inline constexpr char kOutSwitchInvalid[] =
-    "スイッチ /out= の値「%s」は使えません。replace、after、copy、none のいずれかを指定してください。";
+    "スイッチ /out= の値「%s」は使えません。replace、after、show、copy、none のいずれかを指定してください。";
 // The program ended with an exit code other than 0 and left a result: the
 // user decides whether it goes back. The second %s is empty, or the first
 // lines of its standard error between line breaks.
@@ -80,6 +80,17 @@ inline constexpr char kRunningLabel[] = "実行中: ";
 inline constexpr char kSecondsSuffix[] = " 秒";
 inline constexpr char kAbortButton[] = "中止";
 inline constexpr char kAbortNote[] = "［中止］をクリックするとプログラムを終了します。テキストは変更されません。";
+
+// The result window (/out=show): its buttons, the first line after a failed
+// program (%s the exit code), and why a result cannot go into the editor
+// (the line and the character, as in kResultNotShiftJis).
+inline constexpr char kResultReplaceButton[] = "置き換える(&R)";
+inline constexpr char kResultAfterButton[] = "後ろに挿入(&I)";
+inline constexpr char kResultCopyButton[] = "コピー(&C)";
+inline constexpr char kResultCloseButton[] = "閉じる";
+inline constexpr char kResultWindowFailed[] = "プログラムがエラーで終了しました（終了コード %s）。";
+inline constexpr char kResultWindowNotCp932[] =
+    "%s 行目の %s は Shift_JIS にないため、この結果はテキストに戻せません。コピーはできます。";
 
 // The ask dialog (/ask): the command line typed at run time and its options,
 // each as the switch of a menu entry would give it.

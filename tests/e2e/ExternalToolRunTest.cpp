@@ -11,6 +11,7 @@
 #include <functional>
 #include <regex>
 
+#include "app/ResultWindowIds.h"
 #include "app/RunningWindowIds.h"
 
 #include "base/CodePageWin32.h"
@@ -104,6 +105,48 @@ protected:
         return false;
     }
 };
+
+
+std::optional<std::wstring> ClipboardText() {
+    if (!OpenClipboard(nullptr)) return std::nullopt;
+    const ScopeGuard close([] { CloseClipboard(); });
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (text == nullptr) return std::nullopt;
+    std::wstring copy = text;
+    GlobalUnlock(data);
+    return copy;
+}
+
+void SetClipboardText(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const ScopeGuard close([] { CloseClipboard(); });
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+}
+
+
+// The result window of the tool's process, found by its result control.
+HWND WaitForResultWindow(DWORD pid) {
+    const DWORD start = GetTickCount();
+    do {
+        for (HWND window : TopLevelWindowsOf(pid, "#32770")) {
+            if (GetDlgItem(window, IDC_RESULT_TEXT) != nullptr && IsWindowVisible(window)) return window;
+        }
+        Sleep(20);
+    } while (GetTickCount() - start < Scaled(kRunTimeoutMs));
+    return nullptr;
+}
+
+std::wstring UnicodeTextOf(HWND control) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
 
 }  // namespace
 
@@ -675,7 +718,7 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
         }
         TerminateProcess(tool, 1);
     };
-    enum class Up { RunningWindow, Message, SaveDialog, AskDialog };
+    enum class Up { RunningWindow, Message, SaveDialog, AskDialog, ResultWindow };
     struct Case {
         const char* what;
         std::string arguments;
@@ -691,6 +734,8 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
         {"tree ended at a message", "\"/app=" + work.File("missing.exe") + "\"", Up::Message, endTree, false},
         {"tree ended at the Save dialog", "/save", Up::SaveDialog, endTree, false},
         {"tree ended at the ask dialog", "/ask", Up::AskDialog, endTree, false},
+        {"ended at the result window", AppIsProbe() + " /out=show /io=pipe --stdout-hex=" + HexText("x"),
+         Up::ResultWindow, terminate, false},
     };
     for (const Case& c : cases) {
         DeleteFileA(record.c_str());
@@ -706,8 +751,11 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
         } else if (c.up == Up::SaveDialog) {
             ASSERT_NE(WaitForSaveDialog(toolPid, 10000), nullptr) << c.what;
             EXPECT_FALSE(IsWindowEnabled(host.Owner())) << c.what;
-        } else {
+        } else if (c.up == Up::AskDialog) {
             ASSERT_NE(WaitForAskDialog(toolPid, 10000), nullptr) << c.what;
+            EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what;
+        } else {
+            ASSERT_NE(WaitForResultWindow(toolPid), nullptr) << c.what;
             EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what;
         }
         const KernelHandle tool(OpenProcess(PROCESS_ALL_ACCESS, FALSE, toolPid));
@@ -954,31 +1002,6 @@ TEST_F(ExternalToolRun, AFilterThatWritesWhileItReadsGetsALargeTextThrough) {
     EXPECT_EQ(SetTexts(host).size(), 1u);
 }
 
-namespace {
-
-std::optional<std::wstring> ClipboardText() {
-    if (!OpenClipboard(nullptr)) return std::nullopt;
-    const ScopeGuard close([] { CloseClipboard(); });
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    const auto* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
-    if (text == nullptr) return std::nullopt;
-    std::wstring copy = text;
-    GlobalUnlock(data);
-    return copy;
-}
-
-void SetClipboardText(const std::wstring& text) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    const ScopeGuard close([] { CloseClipboard(); });
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-    std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-}
-
-}  // namespace
-
 // Where /out= sends the result, through the pipe and through the file.
 TEST_F(ExternalToolRun, TheResultGoesWhereOutSays) {
     struct Case {
@@ -1007,8 +1030,8 @@ TEST_F(ExternalToolRun, TheResultGoesWhereOutSays) {
         {"none", "a", "", "/out=none " + fileOut + HexText("b"), "a"},
         {"none, the program failed", "a", "", "/out=none " + pipeOut + HexText("b") + " --exit=1", "a",
          FormatMessageTexts(kProgramFailedNotUsed, {"1", ""})},
-        {"an unknown value", "a", "", "/out=show " + pipeOut + HexText("b"), "a",
-         FormatMessageText(kOutSwitchInvalid, "show")},
+        {"an unknown value", "a", "", "/out=shown " + pipeOut + HexText("b"), "a",
+         FormatMessageText(kOutSwitchInvalid, "shown")},
     };
     for (const Case& c : cases) {
         SetClipboardText(L"before");
@@ -1022,6 +1045,60 @@ TEST_F(ExternalToolRun, TheResultGoesWhereOutSays) {
             ASSERT_TRUE(box.has_value()) << c.what;
             EXPECT_EQ(box->text, c.box) << c.what;
             PressButton(box->window, IDOK);
+        }
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
+        EXPECT_EQ(host.FinalText(), c.finalText) << c.what;
+        EXPECT_EQ(ClipboardText(), c.clipboard) << c.what;
+        ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+        EXPECT_EQ(TempFolderContents(), "") << c.what;
+    }
+}
+
+// /out=show: the result window, found by its controls, does what its buttons say.
+TEST_F(ExternalToolRun, TheResultWindowDoesWhatItsButtonsSay) {
+    struct Case {
+        const char* what;
+        std::string text, arguments;
+        std::wstring shown;
+        std::vector<int> buttons;  // pressed in turn; the window ends with the last
+        std::string finalText;
+        bool fits = true, failed = false;
+        std::wstring clipboard = L"before";
+    };
+    const Case cases[] = {
+        {"置き換える", "a", "/io=pipe --stdout-hex=" + HexText("b\r\n"), L"b", {IDC_RESULT_REPLACE}, "b"},
+        {"後ろに挿入, through the file", "a", "--write-hex=" + HexText("c"), L"c", {IDC_RESULT_AFTER}, "a\r\nc"},
+        {"コピー, then 閉じる", "a", "--write-hex=" + HexText("c"), L"c", {IDC_RESULT_COPY, IDCANCEL}, "a", true, false,
+         L"c"},
+        // 😀 is shown; it cannot go into the editor.
+        {"a character code page 932 lacks", "a", "/io=pipe,utf8 --stdout-hex=" + HexText("b\xF0\x9F\x98\x80"),
+         L"b\U0001F600", {IDC_RESULT_REPLACE, IDCANCEL}, "a", false},
+        {"a failed program: no question", "a", "/io=pipe --stdout-hex=" + HexText("x") + " --stderr=bad --exit=2", L"x",
+         {IDCANCEL}, "a", true, true},
+    };
+    for (const Case& c : cases) {
+        SetClipboardText(L"before");
+        WriteFileBytes(work.File("text.txt"), c.text);
+        StandinHost host({"--text-file=" + work.File("text.txt")}, Tool(AppIsProbe() + " /out=show " + c.arguments));
+        ASSERT_TRUE(host.Ready()) << c.what;
+        const HWND window = WaitForResultWindow(host.WaitForStartedPid(kRunTimeoutMs));
+        ASSERT_NE(window, nullptr) << c.what;
+        EXPECT_EQ(TextOf(window), kAppCaption) << c.what;
+        EXPECT_EQ(GetWindow(window, GW_OWNER), host.Main()) << c.what;
+        EXPECT_EQ(UnicodeTextOf(GetDlgItem(window, IDC_RESULT_TEXT)), c.shown) << c.what;
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_RESULT_REPLACE)) != 0, c.fits) << c.what;
+        EXPECT_EQ(IsWindowVisible(GetDlgItem(window, IDC_RESULT_NOTE)) != 0, !c.fits) << c.what;
+        EXPECT_EQ(LOWORD(SendMessageA(window, DM_GETDEFID, 0, 0)), c.failed || !c.fits ? IDCANCEL : IDC_RESULT_REPLACE)
+            << c.what;
+        if (c.failed) {
+            EXPECT_EQ(TextOf(GetDlgItem(window, IDC_RESULT_STATUS)), FormatMessageText(kResultWindowFailed, "2"));
+            EXPECT_EQ(TextOf(GetDlgItem(window, IDC_RESULT_ERRORS)), "bad") << c.what;
+        }
+        // The editor stays locked while the window shows.
+        EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what;
+        for (int button : c.buttons) {
+            PressButton(window, button);
+            Sleep(200);
         }
         ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
         EXPECT_EQ(host.FinalText(), c.finalText) << c.what;

@@ -151,7 +151,7 @@ TEST(ParseOutputMode, OneWordInAnyCase) {
     struct Case { const char* value; std::optional<OutputMode> mode; };
     const Case cases[] = {
         {"", OutputMode::Replace},     {"replace", OutputMode::Replace}, {"After", OutputMode::After},
-        {"show", std::nullopt},    {"copy", OutputMode::Copy},       {"none", OutputMode::None},
+        {"SHOW", OutputMode::Show},    {"copy", OutputMode::Copy},       {"none", OutputMode::None},
         {"after,copy", std::nullopt},  {"nothing", std::nullopt},        {"copy ", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(ParseOutputMode(c.value, cp), c.mode) << c.value;
