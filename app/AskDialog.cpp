@@ -12,8 +12,10 @@
 
 namespace {
 
-// The options of a history entry as the item data of its line in the list.
+// The options of a history entry as the item data of its line in the list:
+// three bits, then where its result goes.
 constexpr LPARAM kPipeBit = 1, kUtf8Bit = 2, kHideBit = 4;
+constexpr int kOutputShift = 3;
 
 std::string TextOfWindow(HWND window) {
     std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
@@ -40,7 +42,7 @@ private:
     INT_PTR OnDestroy(WPARAM, LPARAM);
     void Init();
     void Command(int id, int code);
-    void ShowOptions(bool pipe, bool utf8, bool hide);
+    void ShowOptions(bool pipe, bool utf8, bool hide, OutputMode output);
     void Update(const std::string& command);
     bool ForgetSelected();
     void Run();
@@ -84,7 +86,8 @@ void AskDialog::Init() {
     const HWND window = window_;
     const std::pair<int, const char*> texts[] = {{IDC_ASK_LABEL, kAskCommandLabel}, {IDC_ASK_PIPE, kAskPipeOption},
                                                  {IDC_ASK_UTF8, kAskUtf8Option},    {IDC_ASK_HIDE, kAskHideOption},
-                                                 {IDOK, kAskRunButton},             {IDCANCEL, kAskCancelButton}};
+                                                 {IDOK, kAskRunButton},             {IDCANCEL, kAskCancelButton},
+                                                 {IDC_ASK_OUTPUT_LABEL, kAskOutputLabel}};
     for (const auto& [id, text] : texts) SetDlgItemTextA(window, id, text);
     font_.ApplyTo(window);
     const HWND combo = Combo();
@@ -92,7 +95,8 @@ void AskDialog::Init() {
     for (const HistoryEntry& entry : history_) {
         const auto index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.command.c_str()));
         if (index < 0) continue;
-        const LPARAM options = (entry.pipe ? kPipeBit : 0) | (entry.utf8 ? kUtf8Bit : 0) | (entry.hide ? kHideBit : 0);
+        const LPARAM options = (entry.pipe ? kPipeBit : 0) | (entry.utf8 ? kUtf8Bit : 0) | (entry.hide ? kHideBit : 0) |
+                               static_cast<LPARAM>(entry.output) << kOutputShift;
         SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), options);
     }
     // Shift+Delete reaches the combo box's edit control, which keeps the
@@ -104,7 +108,10 @@ void AskDialog::Init() {
         SetWindowLongPtrA(edit_, GWLP_USERDATA, GetWindowLongPtrA(edit_, GWLP_WNDPROC));
         SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CommandEditProc));
     }
-    ShowOptions(initial_.pipe, initial_.utf8, initial_.hide);
+    for (const char* name : kAskOutputNames) {
+        SendDlgItemMessageA(window, IDC_ASK_OUTPUT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    }
+    ShowOptions(initial_.pipe, initial_.utf8, initial_.hide, initial_.output);
     Update({});
 }
 
@@ -124,7 +131,8 @@ void AskDialog::Command(int id, int code) {
             chosen.resize(static_cast<std::size_t>(
                 SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(chosen.data()))));
             const auto options = SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(index), 0);
-            ShowOptions((options & kPipeBit) != 0, (options & kUtf8Bit) != 0, (options & kHideBit) != 0);
+            ShowOptions((options & kPipeBit) != 0, (options & kUtf8Bit) != 0, (options & kHideBit) != 0,
+                        static_cast<OutputMode>(options >> kOutputShift));
             Update(chosen);
         }
         return;
@@ -142,7 +150,8 @@ void AskDialog::Command(int id, int code) {
     }
 }
 
-void AskDialog::ShowOptions(bool pipe, bool utf8, bool hide) {
+void AskDialog::ShowOptions(bool pipe, bool utf8, bool hide, OutputMode output) {
+    SendDlgItemMessageA(window_, IDC_ASK_OUTPUT, CB_SETCURSEL, static_cast<WPARAM>(output), 0);
     CheckDlgButton(window_, IDC_ASK_PIPE, pipe ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(window_, IDC_ASK_UTF8, utf8 ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(window_, IDC_ASK_HIDE, hide ? BST_CHECKED : BST_UNCHECKED);
@@ -193,7 +202,9 @@ void AskDialog::Run() {
     const std::string command = TrimmedCommand(TextOfWindow(Combo()));
     if (command.empty()) return;
     const bool hideApplies = IsWindowEnabled(GetDlgItem(window_, IDC_ASK_HIDE)) != 0;
-    answer_ = AskAnswer{command, Checked(IDC_ASK_PIPE), Checked(IDC_ASK_UTF8), hideApplies && Checked(IDC_ASK_HIDE)};
+    const auto output = SendDlgItemMessageA(window_, IDC_ASK_OUTPUT, CB_GETCURSEL, 0, 0);
+    answer_ = AskAnswer{command, Checked(IDC_ASK_PIPE), Checked(IDC_ASK_UTF8), hideApplies && Checked(IDC_ASK_HIDE),
+                        output < 0 ? OutputMode::Replace : static_cast<OutputMode>(output)};
     EndDialog(window_, IDOK);
 }
 
@@ -215,7 +226,8 @@ std::optional<AskAnswer> AskForCommand(HINSTANCE instance, HWND owner, const Ask
     // the run.
     UpdateHistory(path, [&](std::vector<HistoryEntry>& history) {
         for (const std::string& removed : dialog.Removed()) ForgetCommand(history, removed);
-        RememberCommand(history, HistoryEntry{answer->command, answer->pipe, answer->utf8, answer->hide});
+        RememberCommand(history,
+                        HistoryEntry{answer->command, answer->pipe, answer->utf8, answer->hide, answer->output});
     });
     return answer;
 }

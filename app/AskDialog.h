@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "support/core/IoModes.h"
+
 // The command typed at run time (/ask): a small modal dialog over the
 // editor's main window with the command line, its history and its options.
 
@@ -16,6 +18,7 @@ struct AskAnswer {
     bool pipe = true;
     bool utf8 = false;
     bool hide = false;
+    OutputMode output = OutputMode::Replace;  // the 結果 list
 };
 
 // The options the dialog opens with: those of the menu entry's own switches.
@@ -23,6 +26,7 @@ struct AskInitial {
     bool pipe = true;
     bool utf8 = false;
     bool hide = false;
+    OutputMode output = OutputMode::Replace;
 };
 
 // Shows the dialog, owned by `owner` (disabled meanwhile) and centred over it

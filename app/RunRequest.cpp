@@ -15,9 +15,9 @@ namespace {
 // would run without the dialog; without a /io= a filter (the dialog's
 // default), unless /hide asks for a command interpreter's console to be
 // hidden, which only a run through a file has.
-AskInitial InitialOptions(const std::string& ioValue, const IoModes& modes, bool hide) {
+AskInitial InitialOptions(const std::string& ioValue, const IoModes& modes, bool hide, OutputMode output) {
     const bool pipe = ioValue.empty() ? !hide : modes.pipe;
-    return AskInitial{pipe, modes.utf8, hide};
+    return AskInitial{pipe, modes.utf8, hide, output};
 }
 
 // The dialog disables the editor's main window while it is open: if the tool
@@ -59,13 +59,15 @@ std::optional<RunRequest> ReadRunRequest(HINSTANCE instance, bool replaceSelecti
     request.replaceSelection = replaceSelection;
     if (ask) {
         // The typed command takes the place of /app=, its options those of
-        // /io=pipe, /io=utf8 and /hide; /io=exact stays as the entry gives it.
-        const std::optional<AskAnswer> answer = AskWatched(instance, InitialOptions(ioValue, *modes, request.hide));
+        // /io=pipe, /io=utf8, /hide and /out=; /io=exact stays as the entry gives it.
+        const std::optional<AskAnswer> answer =
+            AskWatched(instance, InitialOptions(ioValue, *modes, request.hide, request.output));
         if (!answer) return std::nullopt;
         request.program = answer->command;
         request.modes.pipe = answer->pipe;
         request.modes.utf8 = answer->utf8;
         request.hide = answer->hide;
+        request.output = answer->output;
     }
     return request;
 }

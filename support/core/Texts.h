@@ -98,6 +98,10 @@ inline constexpr char kAskCommandLabel[] = "コマンド(&C):";
 inline constexpr char kAskPipeOption[] = "標準入出力でやり取りする(&P)";
 inline constexpr char kAskUtf8Option[] = "UTF-8 でやり取りする(&U)";
 inline constexpr char kAskHideOption[] = "コンソールを表示しない(&H)";
+// The 結果 list, in the order of OutputMode.
+inline constexpr char kAskOutputLabel[] = "結果(&O):";
+inline constexpr const char* kAskOutputNames[] = {"置き換える", "後ろに挿入", "ウィンドウに表示", "クリップボードにコピー",
+                                                  "何もしない"};
 inline constexpr char kAskRunButton[] = "実行";
 inline constexpr char kAskCancelButton[] = "キャンセル";
 

@@ -11,7 +11,6 @@
 #include <functional>
 #include <regex>
 
-#include "app/ResultWindowIds.h"
 #include "app/RunningWindowIds.h"
 
 #include "base/CodePageWin32.h"
@@ -25,6 +24,7 @@
 #include "tests/robot/AskDialogRobot.h"
 #include "tests/robot/HexText.h"
 #include "tests/robot/Probe.h"
+#include "tests/robot/ResultWindowRobot.h"
 #include "tests/robot/Robot.h"
 #include "tests/robot/SaveDialogRobot.h"
 
@@ -129,24 +129,6 @@ void SetClipboardText(const std::wstring& text) {
 }
 
 
-// The result window of the tool's process, found by its result control.
-HWND WaitForResultWindow(DWORD pid) {
-    const DWORD start = GetTickCount();
-    do {
-        for (HWND window : TopLevelWindowsOf(pid, "#32770")) {
-            if (GetDlgItem(window, IDC_RESULT_TEXT) != nullptr && IsWindowVisible(window)) return window;
-        }
-        Sleep(20);
-    } while (GetTickCount() - start < Scaled(kRunTimeoutMs));
-    return nullptr;
-}
-
-std::wstring UnicodeTextOf(HWND control) {
-    std::wstring text(static_cast<std::size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-    return text;
-}
 
 }  // namespace
 
@@ -755,7 +737,7 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
             ASSERT_NE(WaitForAskDialog(toolPid, 10000), nullptr) << c.what;
             EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what;
         } else {
-            ASSERT_NE(WaitForResultWindow(toolPid), nullptr) << c.what;
+            ASSERT_NE(WaitForResultWindow(toolPid, 10000), nullptr) << c.what;
             EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what;
         }
         const KernelHandle tool(OpenProcess(PROCESS_ALL_ACCESS, FALSE, toolPid));
@@ -1081,7 +1063,7 @@ TEST_F(ExternalToolRun, TheResultWindowDoesWhatItsButtonsSay) {
         WriteFileBytes(work.File("text.txt"), c.text);
         StandinHost host({"--text-file=" + work.File("text.txt")}, Tool(AppIsProbe() + " /out=show " + c.arguments));
         ASSERT_TRUE(host.Ready()) << c.what;
-        const HWND window = WaitForResultWindow(host.WaitForStartedPid(kRunTimeoutMs));
+        const HWND window = WaitForResultWindow(host.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
         ASSERT_NE(window, nullptr) << c.what;
         EXPECT_EQ(TextOf(window), kAppCaption) << c.what;
         EXPECT_EQ(GetWindow(window, GW_OWNER), host.Main()) << c.what;

@@ -15,6 +15,7 @@
 #include "tests/robot/AskDialogRobot.h"
 #include "tests/robot/HexText.h"
 #include "tests/robot/Probe.h"
+#include "tests/robot/ResultWindowRobot.h"
 #include "tests/robot/Robot.h"
 #include "tests/robot/SaveDialogRobot.h"
 
@@ -101,6 +102,7 @@ struct Example {
     std::string finalText;
     bool probeRuns;  // standing in for sort or for the editor's executable
     std::string typed = {};  // the command typed into the ask dialog (/ask)
+    int resultButton = 0;    // pressed in the result window (/out=show)
 };
 
 }  // namespace
@@ -160,6 +162,11 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
         {"\"/app=powershell -NoProfile -Command Get-Date -Format yyyy/MM/dd\" /io=pipe /out=after", {},
          "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("2026/12/08\r\n"), text + "2026/12/08\r\n",
          true},
+        {"\"/app=powershell -NoProfile -Command ([Console]::In.ReadToEnd() -split '\\s+' -ne '').Count\" /io=pipe "
+         "/out=show",
+         {}, "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("3\r\n"), text, true, "", IDCANCEL},
+        {"\"/app=C:\\Tools\\textconv.exe /stdio /halfwidth\" /io=pipe /out=show", {}, "", "b\r\nA\r\nc\r\n", false, "",
+         IDC_RESULT_REPLACE},
         {"\"/app=powershell -NoProfile -Command [Console]::In.ReadToEnd().Length\" /io=pipe /out=copy", {},
          "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("9\r\n"), text, true},
         {"\"/app=powershell -NoProfile -Command Add-Content C:\\Tools\\memo.txt ([Console]::In.ReadToEnd())\" /io=pipe "
@@ -216,6 +223,11 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
             TypeAskCommand(dialog, e.typed);
             pipe = AskOptionChecked(dialog, IDC_ASK_PIPE);
             PressAskRun(dialog);
+        }
+        if (e.resultButton != 0) {
+            const HWND window = WaitForResultWindow(host.WaitForStartedPid(kTimeoutMs), kTimeoutMs);
+            ASSERT_NE(window, nullptr) << e.arguments;
+            PressButton(window, e.resultButton);
         }
         ASSERT_TRUE(host.WaitForExit(kTimeoutMs)) << e.arguments;
         EXPECT_EQ(host.FinalText(), e.finalText) << e.arguments;

@@ -44,6 +44,10 @@ TEST(CommandHistory, ParseReadsEntriesAndSkipsDamage) {
         {"options in any order; a TAB in the command; blanks at its ends trimmed",
          "hup\twsl sed\ts/a/b/\r\n-\t  sort  \r\n",
          {{Entry("wsl sed\ts/a/b/", true, true, true), Entry("sort")}}},
+        {"where the result goes: one letter at most", "pa\tdate\r\nsu\tfmt\r\nc\twc\r\nn\tstart\r\nac\ttwo\r\n",
+         {{HistoryEntry{"date", true, false, false, OutputMode::After},
+           HistoryEntry{"fmt", false, true, false, OutputMode::Show}, HistoryEntry{"wc", false, false, false, OutputMode::Copy},
+           HistoryEntry{"start", false, false, false, OutputMode::None}}}},
         {"double-byte characters whole", "-\techo " + kana + "\r\n", {{Entry("echo " + kana)}}},
         {"damaged lines skipped between good ones",
          "-\tfirst\r\n"
@@ -75,7 +79,7 @@ TEST(CommandHistory, ParseReadsEntriesAndSkipsDamage) {
 }
 
 TEST(CommandHistory, FormatReadsBackAsWritten) {
-    const std::string file = "p\tsort /r\r\npuh\tcmd /c \x83\x65.bat\r\n-\twsl sed\ts/a/b/\r\n";
+    const std::string file = "p\tsort /r\r\npuh\tcmd /c \x83\x65.bat\r\n-\twsl sed\ts/a/b/\r\npc\twc\r\n";
     const auto history = ParseHistory(file, TestCodePage());
     ASSERT_TRUE(history);
     EXPECT_EQ(FormatHistory(*history), file);
