@@ -224,14 +224,14 @@ void Take(const RunRequest& request, ProgramInput& input, ProgramRun& run, std::
     if (run.exitCode != 0) {
         // A program that failed and wrote nothing through the pipe has
         // nothing to offer: it is only reported, as through a file with the
-        // file unchanged; nor is anything offered where the result would
-        // not replace or join the text.
+        // file unchanged.
         const std::string code = std::to_string(run.exitCode);
         if (request.modes.pipe && run.filter.Output.empty()) {
             ShowWarning(FormatMessageTexts(kProgramFailedNoOutput, {code, ErrorLines(run)}));
             return;
         }
-        // The result window shows a failure itself.
+        // Nor is anything offered where the result would not go into the
+        // text; the result window says so itself, and asks nothing more.
         if (output == OutputMode::Copy || output == OutputMode::None) {
             ShowWarning(FormatMessageTexts(kProgramFailedNotUsed, {code, ErrorLines(run)}));
             return;
