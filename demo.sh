@@ -124,6 +124,32 @@ echo "-- the history kept for the next run (%APPDATA%\\Pelmarind\\history.txt, h
 iconv -f CP932 -t UTF-8 "$HISTORY_DIR/history.txt" | sed 's/\t/ <TAB> /; s/\r$//'
 echo "== screenshot: $DEMO/ask.png (the ask dialog, the command typed)"
 
+echo "== the result shown first: the tool started with /out=show runs the example converter as a filter and"
+echo "   shows its result in a window over the editor; 置き換える puts it in place of the text"
+rm -f "$DEMO/ready" "$DEMO/go" "$DEMO/final-show.txt"
+PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/standin_editor.exe" \
+    "--text-file=$(winpath "$DEMO/fruit.txt")" "--log=$(winpath "$DEMO/standin-show.log")" \
+    "--final=$(winpath "$DEMO/final-show.txt")" -- \
+    "$(winpath "$BIN/pelmarind.exe")" "/app=$(winpath "$BIN/textconv.exe") /stdio /halfwidth /sort" /io=pipe /out=show &
+editor=$!
+# (3005: the window's 置き換える button.)
+PELMARIND_WINE_TIMEOUT=120 "$WIN_BUILD/wine-run" "$BIN/result_window_driver.exe" 3005 \
+    "$(winpath "$DEMO/ready")" "$(winpath "$DEMO/go")" &
+driver=$!
+for _ in $(seq 600); do [ -f "$DEMO/ready" ] && break; sleep 0.1; done
+sleep 0.5
+screenshot "$DEMO/result-window.png"
+touch "$DEMO/go"
+wait $driver || true
+wait $editor || true
+if cmp -s "$DEMO/expected.txt" "$DEMO/final-show.txt"; then
+    echo "-- 置き換える pressed: the editor holds the converted text"
+else
+    echo "-- after 置き換える the editor's text is not the converted text" >&2
+    exit 1
+fi
+echo "== screenshot: $DEMO/result-window.png (the result window over the editor)"
+
 echo "== the Save job: the tool started with /save shows its Save dialog over the editor, with the"
 echo "   文字コード and 改行 lists below the file types (their defaults save the text's bytes as they are)"
 printf '%s\r\n' "[Option]" "AutoFileName=1" "DefDirOn=1" "DefDir=$(winpath "$DEMO")" > "$DEMO/host.ini"

@@ -1,43 +1,21 @@
 #include "app/AskDialog.h"
 
-#include <cstddef>
 #include <utility>
 #include <vector>
 
 #include "app/AskDialogIds.h"
+#include "app/ToolWindow.h"
 #include "base/CodePageWin32.h"
-#include "dialogs/core/DialogRules.h"
 #include "support/HistoryFile.h"
 #include "support/core/InterpreterCommand.h"
 #include "support/core/Texts.h"
 
 namespace {
 
-// The options of a history entry as the item data of its line in the list.
+// The options of a history entry as the item data of its line in the list:
+// three bits, then where its result goes.
 constexpr LPARAM kPipeBit = 1, kUtf8Bit = 2, kHideBit = 4;
-
-TRect RectOf(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
-
-// The message-box font, owned for the dialog's life (its controls use it).
-class MessageFont {
-public:
-    MessageFont() {
-        NONCLIENTMETRICSA metrics{};
-        metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
-        if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-            font_ = CreateFontIndirectA(&metrics.lfMessageFont);
-        }
-    }
-    ~MessageFont() {
-        if (font_ != nullptr) DeleteObject(font_);
-    }
-    MessageFont(const MessageFont&) = delete;
-    MessageFont& operator=(const MessageFont&) = delete;
-    HFONT Get() const { return font_; }
-
-private:
-    HFONT font_ = nullptr;
-};
+constexpr int kOutputShift = 3;
 
 std::string TextOfWindow(HWND window) {
     std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
@@ -50,18 +28,21 @@ public:
     AskDialog(const AskInitial& initial, std::vector<HistoryEntry> history)
         : initial_(initial), history_(std::move(history)) {}
 
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
     const std::optional<AskAnswer>& Answer() const { return answer_; }
     const std::vector<std::string>& Removed() const { return removed_; }
 
 private:
+    friend INT_PTR CALLBACK DispatchDialogMessage<AskDialog>(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK CommandEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+    static const DialogHandler<AskDialog> kHandlers[3];
 
-    void Init(HWND window);
-    void Place(HWND owner);
+    void Attach(HWND window) { window_ = window; }
+    INT_PTR OnInitDialog(WPARAM, LPARAM);
+    INT_PTR OnCommand(WPARAM wParam, LPARAM);
+    INT_PTR OnDestroy(WPARAM, LPARAM);
+    void Init();
     void Command(int id, int code);
-    void ShowOptions(bool pipe, bool utf8, bool hide);
+    void ShowOptions(bool pipe, bool utf8, bool hide, OutputMode output);
     void Update(const std::string& command);
     bool ForgetSelected();
     void Run();
@@ -79,45 +60,44 @@ private:
     HWND edit_ = nullptr;
 };
 
-INT_PTR CALLBACK AskDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrA(window, DWLP_USER, lParam);
-    auto* self = reinterpret_cast<AskDialog*>(GetWindowLongPtrA(window, DWLP_USER));
-    if (self == nullptr) return FALSE;
-    switch (message) {
-    case WM_INITDIALOG:
-        self->Init(window);
-        self->Place(GetWindow(window, GW_OWNER));
-        return TRUE;  // the focus to the first control, the combo box
-    case WM_COMMAND:
-        self->Command(LOWORD(wParam), HIWORD(wParam));
-        return TRUE;
-    case WM_DESTROY:
-        self->Destroyed();
-        return FALSE;
-    default:
-        return FALSE;
-    }
+const DialogHandler<AskDialog> AskDialog::kHandlers[3] = {
+    {WM_INITDIALOG, &AskDialog::OnInitDialog},
+    {WM_COMMAND, &AskDialog::OnCommand},
+    {WM_DESTROY, &AskDialog::OnDestroy},
+};
+
+INT_PTR AskDialog::OnInitDialog(WPARAM, LPARAM) {
+    Init();
+    CentreOver(window_, GetWindow(window_, GW_OWNER));
+    return TRUE;  // the focus to the first control, the combo box
 }
 
-void AskDialog::Init(HWND window) {
-    window_ = window;
+INT_PTR AskDialog::OnCommand(WPARAM wParam, LPARAM) {
+    Command(LOWORD(wParam), HIWORD(wParam));
+    return TRUE;
+}
+
+INT_PTR AskDialog::OnDestroy(WPARAM, LPARAM) {
+    Destroyed();
+    return FALSE;
+}
+
+void AskDialog::Init() {
+    const HWND window = window_;
     const std::pair<int, const char*> texts[] = {{IDC_ASK_LABEL, kAskCommandLabel}, {IDC_ASK_PIPE, kAskPipeOption},
                                                  {IDC_ASK_UTF8, kAskUtf8Option},    {IDC_ASK_HIDE, kAskHideOption},
-                                                 {IDC_ASK_FOLDER_LABEL, kAskFolderLabel},
-                                                 {IDOK, kAskRunButton},             {IDCANCEL, kAskCancelButton}};
+                                                 {IDOK, kAskRunButton},             {IDCANCEL, kAskCancelButton},
+                                                 {IDC_ASK_OUTPUT_LABEL, kAskOutputLabel},
+                                                 {IDC_ASK_FOLDER_LABEL, kAskFolderLabel}};
     for (const auto& [id, text] : texts) SetDlgItemTextA(window, id, text);
-    if (font_.Get() != nullptr) {
-        for (int id : {IDC_ASK_LABEL, IDC_ASK_COMMAND, IDC_ASK_PIPE, IDC_ASK_UTF8, IDC_ASK_HIDE, IDC_ASK_FOLDER_LABEL,
-                       IDC_ASK_FOLDER, IDOK, IDCANCEL}) {
-            SendDlgItemMessageA(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-        }
-    }
+    font_.ApplyTo(window);
     const HWND combo = Combo();
     SendMessageA(combo, CB_LIMITTEXT, kMaxHistoryCommandBytes, 0);
     for (const HistoryEntry& entry : history_) {
         const auto index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.command.c_str()));
         if (index < 0) continue;
-        const LPARAM options = (entry.pipe ? kPipeBit : 0) | (entry.utf8 ? kUtf8Bit : 0) | (entry.hide ? kHideBit : 0);
+        const LPARAM options = (entry.pipe ? kPipeBit : 0) | (entry.utf8 ? kUtf8Bit : 0) | (entry.hide ? kHideBit : 0) |
+                               static_cast<LPARAM>(entry.output) << kOutputShift;
         SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), options);
     }
     // Shift+Delete reaches the combo box's edit control, which keeps the
@@ -129,24 +109,12 @@ void AskDialog::Init(HWND window) {
         SetWindowLongPtrA(edit_, GWLP_USERDATA, GetWindowLongPtrA(edit_, GWLP_WNDPROC));
         SetWindowLongPtrA(edit_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CommandEditProc));
     }
-    ShowOptions(initial_.pipe, initial_.utf8, initial_.hide);
+    for (const char* name : kAskOutputNames) {
+        SendDlgItemMessageA(window, IDC_ASK_OUTPUT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    }
+    ShowOptions(initial_.pipe, initial_.utf8, initial_.hide, initial_.output);
     SetDlgItemTextA(window, IDC_ASK_FOLDER, initial_.folder.c_str());
     Update({});
-}
-
-// Centred over the owner (the editor's main window), inside the work area of
-// the monitor that holds most of it.
-void AskDialog::Place(HWND owner) {
-    RECT own{}, over{};
-    GetWindowRect(window_, &own);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    const HMONITOR where = owner != nullptr ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
-                                            : MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY);
-    if (!GetMonitorInfoA(where, &monitor)) return;
-    if (owner == nullptr || !GetWindowRect(owner, &over)) over = monitor.rcWork;
-    const TPoint pt = CentredOver(RectOf(over), own.right - own.left, own.bottom - own.top, RectOf(monitor.rcWork));
-    SetWindowPos(window_, nullptr, pt.X, pt.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void AskDialog::Command(int id, int code) {
@@ -165,7 +133,8 @@ void AskDialog::Command(int id, int code) {
             chosen.resize(static_cast<std::size_t>(
                 SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(chosen.data()))));
             const auto options = SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(index), 0);
-            ShowOptions((options & kPipeBit) != 0, (options & kUtf8Bit) != 0, (options & kHideBit) != 0);
+            ShowOptions((options & kPipeBit) != 0, (options & kUtf8Bit) != 0, (options & kHideBit) != 0,
+                        static_cast<OutputMode>(options >> kOutputShift));
             // The folder the command ran in comes with it (commands are
             // unique in the history).
             for (const HistoryEntry& entry : history_) {
@@ -188,7 +157,8 @@ void AskDialog::Command(int id, int code) {
     }
 }
 
-void AskDialog::ShowOptions(bool pipe, bool utf8, bool hide) {
+void AskDialog::ShowOptions(bool pipe, bool utf8, bool hide, OutputMode output) {
+    SendDlgItemMessageA(window_, IDC_ASK_OUTPUT, CB_SETCURSEL, static_cast<WPARAM>(output), 0);
     CheckDlgButton(window_, IDC_ASK_PIPE, pipe ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(window_, IDC_ASK_UTF8, utf8 ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(window_, IDC_ASK_HIDE, hide ? BST_CHECKED : BST_UNCHECKED);
@@ -239,7 +209,9 @@ void AskDialog::Run() {
     const std::string command = TrimmedCommand(TextOfWindow(Combo()));
     if (command.empty()) return;
     const bool hideApplies = IsWindowEnabled(GetDlgItem(window_, IDC_ASK_HIDE)) != 0;
+    const auto output = SendDlgItemMessageA(window_, IDC_ASK_OUTPUT, CB_GETCURSEL, 0, 0);
     answer_ = AskAnswer{command, Checked(IDC_ASK_PIPE), Checked(IDC_ASK_UTF8), hideApplies && Checked(IDC_ASK_HIDE),
+                        output < 0 ? OutputMode::Replace : static_cast<OutputMode>(output),
                         TrimmedCommand(TextOfWindow(GetDlgItem(window_, IDC_ASK_FOLDER)))};
     EndDialog(window_, IDOK);
 }
@@ -254,14 +226,16 @@ void AskDialog::Destroyed() {
 std::optional<AskAnswer> AskForCommand(HINSTANCE instance, HWND owner, const AskInitial& initial) {
     const std::string path = HistoryFilePath();
     AskDialog dialog(initial, LoadHistory(path).entries);
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ASK), owner, &AskDialog::DialogProc, reinterpret_cast<LPARAM>(&dialog));
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ASK), owner, &DispatchDialogMessage<AskDialog>,
+                    reinterpret_cast<LPARAM>(&dialog));
     const std::optional<AskAnswer>& answer = dialog.Answer();
     if (!answer) return std::nullopt;
     // Written only now, after 実行: a failure to write costs the history, not
     // the run.
     UpdateHistory(path, [&](std::vector<HistoryEntry>& history) {
         for (const std::string& removed : dialog.Removed()) ForgetCommand(history, removed);
-        RememberCommand(history, HistoryEntry{answer->command, answer->pipe, answer->utf8, answer->hide, answer->folder});
+        RememberCommand(history, HistoryEntry{answer->command, answer->pipe, answer->utf8, answer->hide,
+                                              answer->output, answer->folder});
     });
     return answer;
 }

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "support/core/IoModes.h"
+
 // The command typed at run time (/ask): a small modal dialog over the
 // editor's main window with the command line, its history and its options.
 
@@ -16,6 +18,7 @@ struct AskAnswer {
     bool pipe = true;
     bool utf8 = false;
     bool hide = false;
+    OutputMode output = OutputMode::Replace;  // the 結果 list
     std::string folder = {};  // the working folder as /dir= takes it (blanks at its ends removed); empty: none
 };
 
@@ -24,6 +27,7 @@ struct AskInitial {
     bool pipe = true;
     bool utf8 = false;
     bool hide = false;
+    OutputMode output = OutputMode::Replace;
     std::string folder = {};
 };
 

@@ -7,6 +7,7 @@
 #include "base/CodePageWin32.h"
 #include "support/FileHelpers.h"
 #include "support/Settings.h"
+#include "support/Switches.h"
 #include "support/core/CommandLine.h"
 #include "support/core/InterpreterCommand.h"
 #include "support/core/Texts.h"
@@ -133,7 +134,16 @@ void OpenWebAddress(const RunRequest& request, const CommandPlan& plan, const st
             ? 0
             : reinterpret_cast<INT_PTR>(shellExecute(HostOwnerForMessages(), "open", address.program.c_str(), nullptr,
                                                      plan.folder.empty() ? nullptr : plan.folder.c_str(), SW_SHOWNORMAL));
-    if (result <= 32) ShowWarning(FormatMessageText(kWebAddressFailed, address.program));
+    if (result <= 32) {
+        ShowWarning(FormatMessageText(kWebAddressFailed, address.program));
+        return;
+    }
+    // A place for the result that was asked for (a value of /out= other than
+    // none, replace when written out) gets nothing: the user is told so.
+    const bool placeAsked = request.output == OutputMode::After || request.output == OutputMode::Show ||
+                            request.output == OutputMode::Copy ||
+                            (request.output == OutputMode::Replace && !CommandSwitches().out.empty());
+    if (placeAsked) ShowWarning(kWebAddressNoResult);
 }
 
 ScopedCurrentFolder::ScopedCurrentFolder(const std::string& folder) {

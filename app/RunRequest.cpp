@@ -15,9 +15,10 @@ namespace {
 // would run without the dialog; without a /io= a filter (the dialog's
 // default), unless /hide asks for a command interpreter's console to be
 // hidden, which only a run through a file has.
-AskInitial InitialOptions(const std::string& ioValue, const IoModes& modes, bool hide, const std::string& folder) {
+AskInitial InitialOptions(const std::string& ioValue, const IoModes& modes, bool hide, OutputMode output,
+                          const std::string& folder) {
     const bool pipe = ioValue.empty() ? !hide : modes.pipe;
-    return AskInitial{pipe, modes.utf8, hide, folder};
+    return AskInitial{pipe, modes.utf8, hide, output, folder};
 }
 
 // The editor is held as for a dialog while the dialog is open (the titles
@@ -45,6 +46,12 @@ std::optional<RunRequest> ReadRunRequest(HINSTANCE instance, bool replaceSelecti
         return std::nullopt;
     }
     request.modes = *modes;
+    const std::optional<OutputMode> output = ParseOutputMode(switches.out, SystemCodePage());
+    if (!output) {
+        ShowWarning(FormatMessageText(kOutSwitchInvalid, switches.out));
+        return std::nullopt;
+    }
+    request.output = *output;
     request.extension = switches.ext;
     request.outExtension = switches.outext;
     request.folder = switches.dir;
@@ -52,15 +59,16 @@ std::optional<RunRequest> ReadRunRequest(HINSTANCE instance, bool replaceSelecti
     request.replaceSelection = replaceSelection;
     if (switches.ask) {
         // The typed command takes the place of /app=, its options those of
-        // /io=pipe, /io=utf8 and /hide, its folder that of /dir=; /io=exact
-        // stays as the entry gives it.
+        // /io=pipe, /io=utf8, /hide and /out=, its folder that of /dir=;
+        // /io=exact stays as the entry gives it.
         const std::optional<AskAnswer> answer =
-            AskWatched(instance, InitialOptions(switches.io, *modes, request.hide, switches.dir));
+            AskWatched(instance, InitialOptions(switches.io, *modes, request.hide, request.output, switches.dir));
         if (!answer) return std::nullopt;
         request.program = answer->command;
         request.modes.pipe = answer->pipe;
         request.modes.utf8 = answer->utf8;
         request.hide = answer->hide;
+        request.output = answer->output;
         request.folder = answer->folder;
     }
     return request;

@@ -23,6 +23,8 @@ struct RunRequest {
     std::vector<std::string> passedOn;
     std::string modeSwitch;
     IoModes modes;
+    // Where the result goes (/out=).
+    OutputMode output = OutputMode::Replace;
     // The temporary file's extension without its dot (/ext=); empty: .tmp.
     std::string extension;
     // The extension of the output file's name ({out}) without its dot

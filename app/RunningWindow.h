@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/ToolWindow.h"
 #include "base/Handles.h"
 #include "support/ProgramWait.h"
 
@@ -22,25 +23,21 @@ public:
     bool AbortRequested() const override { return abortRequested_; }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend INT_PTR CALLBACK DispatchDialogMessage<RunningWindow>(HWND, UINT, WPARAM, LPARAM);
+    void Attach(HWND window) { window_.Reset(window); }
     INT_PTR OnInitDialog(WPARAM, LPARAM);
     INT_PTR OnTimer(WPARAM, LPARAM);
     INT_PTR OnCommand(WPARAM, LPARAM);
     INT_PTR OnClose(WPARAM, LPARAM);
     INT_PTR OnNcDestroy(WPARAM, LPARAM);
-    struct MessageHandler {
-        UINT message;
-        INT_PTR (RunningWindow::*handle)(WPARAM, LPARAM);
-    };
-    static const MessageHandler kHandlers[];
+    static const DialogHandler<RunningWindow> kHandlers[5];
 
     void ShowElapsed();
-    void Place();
 
     HINSTANCE instance_;
     std::string programLabel_;
     // (The font outlives the window that uses it.)
-    FontHandle font_;
+    MessageFont font_;
     WindowOwner window_;
     DWORD startedAt_ = 0;
     bool abortRequested_ = false;

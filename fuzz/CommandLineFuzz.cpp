@@ -43,7 +43,7 @@ bool BeginsWith(const std::string& argument, const std::string& prefix) {
 }
 
 bool IsToolSwitch(const std::string& argument) {
-    for (const char* prefix : {"/app=", "/ext=", "/nowmode", "/hide", "/io=", "/ask", "/dir=", "/outext="}) {
+    for (const char* prefix : {"/app=", "/ext=", "/nowmode", "/hide", "/io=", "/ask", "/dir=", "/outext=", "/out="}) {
         if (BeginsWith(argument, prefix)) return true;
     }
     return false;

@@ -5,12 +5,13 @@
 // the long way to UTF-8 must give what the UTF-8 conversion gives, or the same
 // refusal; a refused result keeps its bytes. Saved in each encoding with each
 // line end: UTF-16 LE holds the characters of UTF-8, and the line ends are
-// what a plain rewrite gives.
+// what a plain rewrite gives. As error output, made readable whole.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "support/core/Cp932Table.h"
 #include "support/core/ResultText.h"
 #include "support/core/SaveEncoding.h"
 #include "support/core/Utf8Text.h"
@@ -243,6 +244,17 @@ void Saved(std::string_view bytes) {
     }
 }
 
+// As a program's error output made readable: never longer than the bytes
+// (the mark is no longer than any character it stands for), and never ending
+// inside a double-byte character.
+void AsErrorOutput(std::string_view bytes) {
+    const std::string readable = ReadableErrorText(bytes, "*");
+    Require(readable.size() <= bytes.size());
+    std::size_t i = 0;
+    while (i < readable.size()) i += IsCp932LeadByte(static_cast<unsigned char>(readable[i])) ? 2 : 1;
+    Require(i == readable.size());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -251,5 +263,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AsUtf8(bytes);
     AsResults(bytes);
     Saved(bytes);
+    AsErrorOutput(bytes);
     return 0;
 }

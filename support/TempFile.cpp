@@ -44,8 +44,10 @@ void TempFile::ChangeExtension(const std::string& extension) {
     if (MoveFileA(name_.c_str(), renamed.c_str())) name_ = renamed;
 }
 
-const std::string& TempFile::Keep() {
+std::string TempFile::Keep() {
     kept_ = true;
+    // (A program may have deleted its file: a message must not name it.)
+    if (GetFileAttributesA(name_.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
     return name_;
 }
 

@@ -21,8 +21,9 @@ public:
     // Gives the file the extension `extension` (with its dot); when the
     // rename fails, the old name stays in use.
     void ChangeExtension(const std::string& extension);
-    // The file stays when its owner goes; its name.
-    const std::string& Keep();
+    // The file stays when its owner goes; its name, or empty when there is no
+    // file any more (nothing was kept).
+    std::string Keep();
 
 private:
     void Delete();

@@ -8,6 +8,10 @@ constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The letters of where the result goes, in the order of OutputMode (replace
+// has none).
+constexpr std::string_view kOutputLetters = " ascn";
+
 // A command line as the history can hold it: not empty, no blank at either
 // end, no control byte but TAB, and not too long.
 bool IsKeepable(std::string_view command) {
@@ -39,6 +43,12 @@ std::optional<HistoryEntry> ParseLine(std::string_view line, const CodePage& cp)
     if (options != "-") {
         if (options.empty()) return std::nullopt;
         for (char letter : options) {
+            const std::size_t output = kOutputLetters.find(letter);
+            if (output != std::string_view::npos && letter != ' ') {
+                if (entry.output != OutputMode::Replace) return std::nullopt;
+                entry.output = static_cast<OutputMode>(output);
+                continue;
+            }
             bool* option = letter == 'p'   ? &entry.pipe
                            : letter == 'u' ? &entry.utf8
                            : letter == 'h' ? &entry.hide
@@ -94,6 +104,7 @@ std::string FormatHistory(const std::vector<HistoryEntry>& history) {
         if (entry.pipe) options += 'p';
         if (entry.utf8) options += 'u';
         if (entry.hide) options += 'h';
+        if (entry.output != OutputMode::Replace) options += kOutputLetters[static_cast<std::size_t>(entry.output)];
         // A folder that could not be read back (a TAB in it) is left out.
         const bool folder = IsKeepable(entry.folder) && entry.folder.find('\t') == std::string::npos;
         if (folder) options += 'd';

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/core/CodePage.h"
+#include "support/core/IoModes.h"
 
 // The commands typed into the ask dialog, kept between runs: most recent
 // first, each with the options it ran with.
@@ -14,6 +15,7 @@ struct HistoryEntry {
     bool pipe = false;
     bool utf8 = false;
     bool hide = false;
+    OutputMode output = OutputMode::Replace;
     // The working folder as typed (as /dir= takes it); empty: none.
     std::string folder = {};
     friend bool operator==(const HistoryEntry&, const HistoryEntry&) = default;
@@ -29,9 +31,11 @@ inline constexpr std::size_t kMaxHistoryCommandBytes = 32766;
 //     OPTIONS TAB COMMAND CR LF
 // OPTIONS is "-" for none, or the letters of the options in any order, each
 // once: "p" the standard input and output (/io=pipe), "u" UTF-8 (/io=utf8),
-// "h" the hidden console (/hide), "d" a working folder, which then comes
-// first: "d" OPTIONS... TAB FOLDER TAB COMMAND (a folder holds no TAB and is
-// not empty; a file of older copies, which knew no "d", has no such lines).
+// "h" the hidden console (/hide), at most one letter of where the result
+// goes (/out=): "a" after, "s" show, "c" copy, "n" none (none of them:
+// replace), and "d" a working folder, which then comes first: "d" OPTIONS...
+// TAB FOLDER TAB COMMAND (a folder holds no TAB and is not empty; a file of
+// older copies, which knew no "d", has no such lines).
 // COMMAND is the command line as typed, the
 // blanks at either end removed (also when reading a line a user has edited);
 // it may itself hold a TAB (only the first one separates). A TAB, CR or LF is never the second byte of a double-byte

@@ -114,7 +114,7 @@ namespace {
 // Prefix tests: /hidden or a bare /app= are left out too.
 bool IsOwnSwitch(const std::string& argument, const CodePage& cp) {
     static constexpr const char* kOwnSwitches[] = {"/app=", "/ext=", "/nowmode", "/hide", "/io=", "/ask", "/dir=",
-                                                   "/outext="};
+                                                   "/outext=", "/out="};
     const std::string lowered = cp.Lowered(argument);
     for (const char* s : kOwnSwitches) {
         if (lowered.compare(0, std::char_traits<char>::length(s), s) == 0) return true;
@@ -135,6 +135,7 @@ ToolSwitches ReadToolSwitches(const std::vector<std::string>& pieces, const Code
     switches.io = GetSwitchValueIn(pieces, "/io=", cp);
     switches.dir = GetSwitchValueIn(pieces, "/dir=", cp);
     switches.outext = GetSwitchValueIn(pieces, "/outext=", cp);
+    switches.out = GetSwitchValueIn(pieces, "/out=", cp);
     for (std::size_t i = 1; i < pieces.size(); ++i) {
         if (!IsOwnSwitch(pieces[i], cp)) switches.passedOn.push_back(pieces[i]);
     }

@@ -51,6 +51,7 @@ struct ToolSwitches {
     std::string io;      // /io=
     std::string dir;     // /dir=
     std::string outext;  // /outext=
+    std::string out;     // /out=
     std::vector<std::string> passedOn;  // as given, unquoted
 };
 ToolSwitches ReadToolSwitches(const std::vector<std::string>& pieces, const CodePage& cp);

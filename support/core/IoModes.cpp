@@ -18,3 +18,13 @@ std::optional<IoModes> ParseIoModes(std::string_view value, const CodePage& cp) 
         start = comma + 1;
     }
 }
+
+std::optional<OutputMode> ParseOutputMode(std::string_view value, const CodePage& cp) {
+    const std::string lowered = cp.Lowered(std::string(value));
+    if (lowered.empty() || lowered == "replace") return OutputMode::Replace;
+    if (lowered == "after") return OutputMode::After;
+    if (lowered == "show") return OutputMode::Show;
+    if (lowered == "copy") return OutputMode::Copy;
+    if (lowered == "none") return OutputMode::None;
+    return std::nullopt;
+}

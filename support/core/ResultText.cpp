@@ -236,3 +236,15 @@ PreparedResult PrepareResult(std::string& result, const IoModes& modes, const Li
 PreparedResult PrepareResult(std::string& result, const IoModes& modes, std::string_view handedOver) {
     return Prepare(result, modes, handedOver);
 }
+
+std::string TextWithResultAfter(std::string_view handedOver, std::string_view result) {
+    const LineEnds ends = FindLineEnds(handedOver);
+    const bool between = !handedOver.empty() && !ends.endsInLineEnd && !result.empty();
+    const std::string_view lineEnd = ends.bareLf && !ends.crLf ? "\n" : "\r\n";
+    std::string text;
+    text.reserve(handedOver.size() + (between ? lineEnd.size() : 0) + result.size());
+    text.append(handedOver);
+    if (between) text.append(lineEnd);
+    text.append(result);
+    return text;
+}

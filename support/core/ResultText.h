@@ -75,3 +75,9 @@ struct PreparedResult {
 };
 PreparedResult PrepareResult(std::string& result, const IoModes& modes, const LineEnds& handedOver);
 PreparedResult PrepareResult(std::string& result, const IoModes& modes, std::string_view handedOver);
+
+// What /out=after puts back in place of the text handed over: that text's own
+// bytes, then the result; where the text does not end with a line end and the
+// result is not empty, one line end of the text's kind (CR LF unless the text
+// has bare LFs only) between them.
+std::string TextWithResultAfter(std::string_view handedOver, std::string_view result);

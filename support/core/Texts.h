@@ -12,6 +12,11 @@ inline constexpr char kLockPrefix[] = "[ロック] ";
 inline constexpr char kTextNotTaken[] = "Zorvaneからのテキストの取得に失敗しました。";
 // The program's result could not be put back; %s stands for the kept file.
 inline constexpr char kResultKept[] = "Zorvaneへの書き戻しに失敗しました。結果は次のファイルに残してあります。\r\n\r\n%s";
+// A result that is not put back could not be kept either (no file could be
+// made or written in the temporary-files folder); follows the reason, if any.
+inline constexpr char kResultNotKept[] =
+    "テキストは変更していません。結果をファイルに残すこともできませんでした（一時ファイルを作成または書き込みできません）。";
+inline constexpr char kWriteBackFailed[] = "Zorvaneへの書き戻しに失敗しました。";
 // Another copy of the tool is in a run on the same editor.
 inline constexpr char kAlreadyRunning[] =
     "このZorvaneでは既にPelmarindが実行中です。実行中の処理が終わってから、もう一度実行してください。";
@@ -22,6 +27,9 @@ inline constexpr char kUnexpectedError[] = "予期しないエラーが発生し
 // Runs with /io=.
 inline constexpr char kIoSwitchInvalid[] =
     "スイッチ /io= の値「%s」は使えません。pipe、utf8、exact のいずれか、または複数をコンマで区切って指定してください。";
+// Runs with /out=.
+inline constexpr char kOutSwitchInvalid[] =
+    "スイッチ /out= の値「%s」は使えません。replace、after、show、copy、none のいずれかを指定してください。";
 // The program ended with an exit code other than 0 and left a result: the
 // user decides whether it goes back. The second %s is empty, or the first
 // lines of its standard error between line breaks.
@@ -31,6 +39,19 @@ inline constexpr char kProgramFailedAsk[] =
 // Through the temporary file: the program failed and did not change the file.
 inline constexpr char kProgramFailedUnchanged[] =
     "プログラムがエラーで終了しました（終了コード %s）。一時ファイルは変更されなかったため、テキストは変更していません。";
+// Through the pipe: the program failed and wrote nothing to its standard
+// output. The second %s as in kProgramFailedAsk.
+inline constexpr char kProgramFailedNoOutput[] =
+    "プログラムがエラーで終了しました（終了コード %s）。\r\n%s\r\n"
+    "プログラムの出力がなかったため、テキストは変更していません。";
+// With /out=copy or /out=none the program failed: nothing is offered. The
+// second %s as in kProgramFailedAsk.
+inline constexpr char kProgramFailedNotUsed[] =
+    "プログラムがエラーで終了しました（終了コード %s）。\r\n%s\r\nテキストは変更していません。";
+// The result could not be put on the clipboard (kept as kResultKept says).
+inline constexpr char kCopyFailed[] = "結果をクリップボードにコピーできませんでした。";
+inline constexpr char kCopyFailedKept[] =
+    "結果をクリップボードにコピーできませんでした。結果は次のファイルに残してあります。\r\n\r\n%s";
 // The result is empty and the text handed over was not.
 inline constexpr char kEmptyResultAsk[] =
     "プログラムの結果が空でした。テキストを空にしますか？［いいえ］を選ぶと、テキストは変更しません。";
@@ -41,9 +62,13 @@ inline constexpr char kFilterOutputTooLarge[] =
 inline constexpr char kTextNotUtf8[] =
     "テキストを UTF-8 に変換できませんでした（%s 行目に Shift_JIS として正しくないバイトがあります）。"
     "プログラムは実行していません。";
+inline constexpr char kResultNotShiftJisHead[] = "プログラムの結果を Shift_JIS に変換できませんでした（%s 行目の %s）。";
 inline constexpr char kResultNotShiftJis[] =
     "プログラムの結果を Shift_JIS に変換できませんでした（%s 行目の %s）。テキストは変更していません。"
     "結果は次のファイルに残してあります。\r\n\r\n%s";
+// A character of a program's error output that code page 932 lacks, as a
+// message shows it.
+inline constexpr char kMissingCharacterMark[] = "・";
 // A filter's pipes, or the threads that serve them, could not be had.
 inline constexpr char kPipesFailed[] =
     "プログラムとの間でデータをやり取りする準備ができませんでした。テキストは変更していません。";
@@ -77,12 +102,24 @@ inline constexpr char kFolderMissing[] = "作業フォルダー「%s」が見つ
 inline constexpr char kProgramFolderMissing[] =
     "プログラム「%s」のフォルダーが見つからないため、/dir=app の作業フォルダーにできません。プログラムは実行していません。";
 inline constexpr char kWebAddressFailed[] = "Web アドレス「%s」をブラウザーで開けませんでした。";
+inline constexpr char kWebAddressNoResult[] = "Web アドレスはブラウザーで開くだけで、結果はありません。/out= の指定は使いません。";
 
 // The window shown while a program runs: "実行中: PROGRAM  N 秒".
 inline constexpr char kRunningLabel[] = "実行中: ";
 inline constexpr char kSecondsSuffix[] = " 秒";
 inline constexpr char kAbortButton[] = "中止";
 inline constexpr char kAbortNote[] = "［中止］をクリックするとプログラムを終了します。テキストは変更されません。";
+
+// The result window (/out=show): its buttons, the first line after a failed
+// program (%s the exit code), and why a result cannot go into the editor
+// (the line and the character, as in kResultNotShiftJis).
+inline constexpr char kResultReplaceButton[] = "置き換える(&R)";
+inline constexpr char kResultAfterButton[] = "後ろに挿入(&I)";
+inline constexpr char kResultCopyButton[] = "コピー(&C)";
+inline constexpr char kResultCloseButton[] = "閉じる";
+inline constexpr char kResultWindowFailed[] = "プログラムがエラーで終了しました（終了コード %s）。";
+inline constexpr char kResultWindowNotCp932[] =
+    "%s 行目の %s は Shift_JIS にないため、この結果はテキストに戻せません。コピーはできます。";
 
 // The ask dialog (/ask): the command line typed at run time and its options,
 // each as the switch of a menu entry would give it.
@@ -91,6 +128,10 @@ inline constexpr char kAskPipeOption[] = "標準入出力でやり取りする(&
 inline constexpr char kAskUtf8Option[] = "UTF-8 でやり取りする(&U)";
 inline constexpr char kAskHideOption[] = "コンソールを表示しない(&H)";
 inline constexpr char kAskFolderLabel[] = "作業フォルダー(&D):";
+// The 結果 list, in the order of OutputMode.
+inline constexpr char kAskOutputLabel[] = "結果(&O):";
+inline constexpr const char* kAskOutputNames[] = {"置き換える", "後ろに挿入", "ウィンドウに表示", "クリップボードにコピー",
+                                                  "何もしない"};
 inline constexpr char kAskRunButton[] = "実行";
 inline constexpr char kAskCancelButton[] = "キャンセル";
 
@@ -139,7 +180,8 @@ inline constexpr const char* kMessageTexts[] = {kNotStartedFromHost, kTextNotTak
                                                 kUnknownPlaceholder, kSelectionLineEnd, kSelectionTooLong,
                                                 kSelectionForCmd, kSelectionNotCp932, kFileWithoutFile,
                                                 kNoOutputFile, kFolderMissing, kProgramFolderMissing,
-                                                kWebAddressFailed};
+                                                kWebAddressFailed,   kWebAddressNoResult, kResultNotKept,    kProgramFailedNoOutput,
+                                                kOutSwitchInvalid,   kProgramFailedNotUsed, kCopyFailedKept};
 
 // Save dialog file types.
 inline constexpr char kFilterHead[] = "テキストファイル(*.txt)|*.txt|ユーザー(";

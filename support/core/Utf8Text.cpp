@@ -169,6 +169,52 @@ void PutCp932Code(std::uint16_t code, char* out, std::size_t& length) {
     }
 }
 
+// One UTF-8 sequence at p[i] (its first byte not ASCII), well-formed by
+// Unicode's table 3-7 (the second byte's range excludes overlongs, surrogates
+// and code points beyond U+10FFFF): its code point and its length; or the
+// number of bytes that show its fault, and whether the text ends inside it.
+struct Utf8Sequence {
+    char32_t c = 0;
+    std::size_t length = 0;
+    std::size_t bad = 0;
+    bool truncated = false;
+};
+inline Utf8Sequence DecodeUtf8(const unsigned char* p, std::size_t n, std::size_t i) {
+    Utf8Sequence s;
+    const unsigned char b = p[i];
+    unsigned low = 0x80, high = 0xBF;
+    std::size_t need;
+    if (b >= 0xC2 && b <= 0xDF) {
+        need = 1, s.c = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        need = 2, s.c = b & 0x0F;
+        if (b == 0xE0) low = 0xA0;
+        if (b == 0xED) high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        need = 3, s.c = b & 0x07;
+        if (b == 0xF0) low = 0x90;
+        if (b == 0xF4) high = 0x8F;
+    } else {
+        s.bad = 1;
+        return s;
+    }
+    for (std::size_t k = 1; k <= need; ++k) {
+        if (i + k == n) {
+            s.bad = k, s.truncated = true;
+            return s;
+        }
+        const unsigned t = p[i + k];
+        if (t < low || t > high) {
+            s.bad = k + 1;
+            return s;
+        }
+        s.c = s.c << 6 | (t & 0x3F);
+        low = 0x80, high = 0xBF;
+    }
+    s.length = need + 1;
+    return s;
+}
+
 // In place (`out` the input's own bytes) too: each character is read whole
 // before its code, never wider than its UTF-8 form, is written.
 template <bool kWrite>
@@ -186,46 +232,20 @@ std::size_t WalkUtf8(std::string_view in, std::size_t start, char* out, TextConv
             ++length;
             continue;
         }
-        // Well-formed sequences (Unicode's table 3-7): the second byte's range
-        // excludes overlongs, surrogates and code points beyond U+10FFFF.
-        std::size_t need;
-        char32_t c;
-        unsigned low = 0x80, high = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            need = 1, c = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            need = 2, c = b & 0x0F;
-            if (b == 0xE0) low = 0xA0;
-            if (b == 0xED) high = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            need = 3, c = b & 0x07;
-            if (b == 0xF0) low = 0x90;
-            if (b == 0xF4) high = 0x8F;
-        } else {
-            result = Failure(TextConversion::Fault::InvalidUtf8, in, i, 1);
+        const Utf8Sequence sequence = DecodeUtf8(p, n, i);
+        if (sequence.bad != 0) {
+            result = Failure(TextConversion::Fault::InvalidUtf8, in, i, sequence.bad);
             return 0;
         }
-        for (std::size_t k = 1; k <= need; ++k) {
-            if (i + k == n) {
-                result = Failure(TextConversion::Fault::InvalidUtf8, in, i, k);
-                return 0;
-            }
-            const unsigned t = p[i + k];
-            if (t < low || t > high) {
-                result = Failure(TextConversion::Fault::InvalidUtf8, in, i, k + 1);
-                return 0;
-            }
-            c = c << 6 | (t & 0x3F);
-            low = 0x80, high = 0xBF;
-        }
+        const char32_t c = sequence.c;
         const std::uint16_t code = reverse[c];
         if (code == 0) {
-            result = Failure(TextConversion::Fault::NoCp932Form, in, i, need + 1);
+            result = Failure(TextConversion::Fault::NoCp932Form, in, i, sequence.length);
             result.codePoint = c;
             return 0;
         }
         PutCp932Code<kWrite>(code, out, length);
-        i += need + 1;
+        i += sequence.length;
     }
     return length;
 }
@@ -345,4 +365,58 @@ std::string CodePointText(char32_t codePoint) {
     char text[16];
     std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(codePoint));
     return text;
+}
+
+std::string ReadableErrorText(std::string_view errors, std::string_view missingMark) {
+    const auto* p = reinterpret_cast<const unsigned char*>(errors.data());
+    const std::size_t n = errors.size();
+    // UTF-8 when every sequence is well-formed (the last may be cut) and at
+    // least one is not ASCII: code page 932 text of any length is seldom that.
+    bool utf8 = false;
+    std::size_t end = n;
+    for (std::size_t i = 0; i < n;) {
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const Utf8Sequence sequence = DecodeUtf8(p, n, i);
+        if (sequence.truncated) {
+            end = i;
+            break;
+        }
+        utf8 = sequence.bad == 0;
+        if (!utf8) break;
+        i += sequence.length;
+    }
+    std::string readable;
+    if (utf8) {
+        const ReverseTable& reverse = Reverse();
+        readable.reserve(end);
+        for (std::size_t i = 0; i < end;) {
+            if (p[i] < 0x80) {
+                readable += static_cast<char>(p[i++]);
+                continue;
+            }
+            const Utf8Sequence sequence = DecodeUtf8(p, n, i);
+            const std::uint16_t code = reverse[sequence.c];
+            if (code == 0) {
+                readable += missingMark;
+            } else {
+                std::size_t length = readable.size();
+                readable.resize(length + 2);
+                PutCp932Code<true>(code, readable.data(), length);
+                readable.resize(length);
+            }
+            i += sequence.length;
+        }
+        return readable;
+    }
+    // Code page 932: a lead byte that the cut left alone goes.
+    std::size_t length = 0;
+    while (length < n) {
+        const std::size_t step = IsCp932LeadByte(p[length]) ? 2 : 1;
+        if (length + step > n) break;
+        length += step;
+    }
+    return std::string(errors.substr(0, length));
 }

@@ -53,3 +53,11 @@ TextConversion Utf16ToCp932InPlace(std::string& text, bool bigEndian);
 
 // "U+1F600": a code point as messages name it.
 std::string CodePointText(char32_t codePoint);
+
+// A program's error output made readable for a message (never a result):
+// decoded as UTF-8 when it is well-formed UTF-8 holding a character beyond
+// ASCII (programs of many languages write their errors in UTF-8 whatever the
+// text's encoding), a character code page 932 lacks written as `missingMark`;
+// else taken as code page 932. Either way an incomplete character at the end
+// (where the output was cut) is dropped.
+std::string ReadableErrorText(std::string_view errors, std::string_view missingMark);

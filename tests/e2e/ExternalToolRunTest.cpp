@@ -24,6 +24,7 @@
 #include "tests/robot/AskDialogRobot.h"
 #include "tests/robot/HexText.h"
 #include "tests/robot/Probe.h"
+#include "tests/robot/ResultWindowRobot.h"
 #include "tests/robot/Robot.h"
 #include "tests/robot/SaveDialogRobot.h"
 
@@ -104,6 +105,30 @@ protected:
         return false;
     }
 };
+
+
+std::optional<std::wstring> ClipboardText() {
+    if (!OpenClipboard(nullptr)) return std::nullopt;
+    const ScopeGuard close([] { CloseClipboard(); });
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (text == nullptr) return std::nullopt;
+    std::wstring copy = text;
+    GlobalUnlock(data);
+    return copy;
+}
+
+void SetClipboardText(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const ScopeGuard close([] { CloseClipboard(); });
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+}
+
+
 
 }  // namespace
 
@@ -675,7 +700,7 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
         }
         TerminateProcess(tool, 1);
     };
-    enum class Up { Lock, RunningWindow, Message, SaveDialog, AskDialog };
+    enum class Up { Lock, RunningWindow, Message, SaveDialog, AskDialog, ResultWindow };
     struct Case {
         const char* what;
         std::string arguments;
@@ -693,6 +718,8 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
         {"tree ended at a message", "\"/app=" + work.File("missing.exe") + "\"", Up::Message, endTree, false},
         {"tree ended at the Save dialog", "/save", Up::SaveDialog, endTree, false},
         {"tree ended at the ask dialog", "/ask", Up::AskDialog, endTree, false},
+        {"ended at the result window", AppIsProbe() + " /out=show /io=pipe --stdout-hex=" + HexText("x"),
+         Up::ResultWindow, terminate, false},
     };
     for (const Case& c : cases) {
         DeleteFileA(record.c_str());
@@ -715,8 +742,11 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
             ASSERT_NE(WaitForSaveDialog(toolPid, 10000), nullptr) << c.what;
             EXPECT_FALSE(IsWindowEnabled(host.Owner())) << c.what;
             EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what << ": nothing can be typed while the dialog is open";
-        } else {
+        } else if (c.up == Up::AskDialog) {
             ASSERT_NE(WaitForAskDialog(toolPid, 10000), nullptr) << c.what;
+            EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what;
+        } else {
+            ASSERT_NE(WaitForResultWindow(toolPid, 10000), nullptr) << c.what;
             EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what;
         }
         const KernelHandle tool(OpenProcess(PROCESS_ALL_ACCESS, FALSE, toolPid));
@@ -853,8 +883,10 @@ TEST_F(ExternalToolRun, AFilterTakesTheOutputOfASuccessfulProgramOnly) {
         std::string text, arguments, programReads, finalText;
         std::vector<Box> boxes = {};
         std::optional<std::string> keptBytes = {};  // what the file that the last box names holds
+        bool noTempFolder = false;  // TMP and TEMP name a folder that does not exist: nothing can be kept
     };
     const std::string declined = FormatMessageText(kResultDeclined, "");
+    const std::string notKept = kResultNotKept;
     const Case cases[] = {
         {"exit 0", true, "b\r\na\r\n", "/io=pipe --stdout-hex=" + HexText("a\r\nb\r\n"), "b\r\na\r\n", "a\r\nb\r\n"},
         {"exit 3", true, "b\r\n", "/io=PIPE --stdout-hex=" + HexText("x") + " \"--stderr=bad input\" --exit=3", "b\r\n",
@@ -868,6 +900,17 @@ TEST_F(ExternalToolRun, AFilterTakesTheOutputOfASuccessfulProgramOnly) {
         {"exit 3, the file unchanged", false, "b", "--exit=3", "b", "b",
          {{FormatMessageText(kProgramFailedUnchanged, "3"), IDOK}}},
         {"no output", true, "b\r\n", "/io=pipe", "b\r\n", "b\r\n", {{kEmptyResultAsk, IDNO}}},
+        // A failed program that wrote nothing is reported, with no question.
+        {"exit 3, no output", true, "b\r\n", "/io=pipe \"--stderr=bad input\" --exit=3", "b\r\n", "b\r\n",
+         {{FormatMessageTexts(kProgramFailedNoOutput, {"3", "\r\nbad input\r\n"}), IDOK}}},
+        // UTF-8 errors (✘ 名前), whatever /io= says: a character that code page 932 lacks as a mark.
+        {"UTF-8 errors", true, "b", "/io=pipe --exit=3 --stderr-hex=" + HexText("\xE2\x9C\x98 \xE5\x90\x8D\xE5\x89\x8D"),
+         "b", "b", {{FormatMessageTexts(kProgramFailedNoOutput, {"3", "\r\n・ 名前\r\n"}), IDOK}}},
+        // Nowhere to keep a result: the message says so, and names no file.
+        {"declined, nowhere to keep it", true, "b", "/io=pipe --stdout-hex=" + HexText("x") + " --exit=3", "b", "b",
+         {{FormatMessageTexts(kProgramFailedAsk, {"3", ""}), IDNO}, {notKept, IDOK}}, std::nullopt, true},
+        {"NUL, nowhere to keep it", true, "b", "/io=pipe --stdout-hex=610062", "b", "b",
+         {{kWriteBackFailed + notKept, IDOK}}, std::nullopt, true},
         {"emptied file, いいえ", false, "b", "--write-hex=", "b", "b", {{kEmptyResultAsk, IDNO}, {declined, IDOK}}, ""},
         {"UTF-8 round trip", true, japanese, "/io=pipe,utf8 --echo-stdin", japaneseUtf8, japanese},
         {"JIS wave dash back", true, "x", "/io=utf8,pipe --stdout-hex=" + HexText("\xEF\xBB\xBF\xE3\x80\x9C"), "x",
@@ -899,7 +942,9 @@ TEST_F(ExternalToolRun, AFilterTakesTheOutputOfASuccessfulProgramOnly) {
         // What the program read: its standard input, or the temporary file.
         const std::string copy = (c.pipe ? "\"--stdin-to=" : "\"--save-input=") + stdinCopy + "\" ";
         WriteFileBytes(work.File("text.txt"), c.text);
-        StandinHost host({"--text-file=" + work.File("text.txt")}, Tool(AppIsProbe() + " " + copy + c.arguments));
+        std::vector<std::string> hostSwitches = {"--text-file=" + work.File("text.txt")};
+        if (c.noTempFolder) hostSwitches.push_back("--tool-temp=" + work.File("missing\\"));
+        StandinHost host(hostSwitches, Tool(AppIsProbe() + " " + copy + c.arguments));
         ASSERT_TRUE(host.Ready()) << c.what;
         std::string kept;
         for (const Box& expected : c.boxes) {
@@ -1092,4 +1137,110 @@ TEST_F(ExternalToolRun, AWebAddressOpensInTheBrowser) {
     EXPECT_EQ(ProbeArguments(probe.front()).at(0), "https://example.com/search?q=%E6%A4%9C%E7%B4%A2%20a%26b");
     EXPECT_FALSE(SawLocked(host, "memo.txt - Zorvane", "Zorvane"));
     EXPECT_TRUE(SetTexts(host).empty());
+}
+
+// Where /out= sends the result, through the pipe and through the file.
+TEST_F(ExternalToolRun, TheResultGoesWhereOutSays) {
+    struct Case {
+        const char* what;
+        std::string text, selection;  // the selection as the stand-in's --sel= gives it, or none
+        std::string arguments, finalText;
+        std::string box = {};                       // a message, answered OK
+        std::wstring clipboard = L"before";         // what the clipboard holds afterwards
+    };
+    const std::string pipeOut = "/io=pipe --stdout-hex=", fileOut = "--write-hex=";
+    const Case cases[] = {
+        {"replace", "a", "", "/OUT=Replace " + pipeOut + HexText("b"), "b"},
+        {"after the whole text, through the pipe", "a", "", "/out=after " + pipeOut + HexText("b\r\n"), "a\r\nb"},
+        {"after the whole text, through the file", "a\nb", "", "/out=after " + fileOut + HexText("c\n"), "a\nb\nc"},
+        {"after a selection that ends with a line end", "x\r\ny\r\n", "0,3",
+         "/out=after " + pipeOut + HexText("z\r\n"), "x\r\nz\r\ny\r\n"},
+        {"after a selection that does not", "x\r\ny\r\n", "0,1", "/out=after " + fileOut + HexText("z\n"),
+         "x\r\nz\r\ny\r\n"},
+        {"after, an empty result", "a", "", "/out=after " + fileOut, "a"},
+        // 😀, which code page 932 lacks, reaches the clipboard as it is.
+        {"copy through the pipe", "a", "", "/out=copy /io=pipe,utf8 --stdout-hex=" + HexText("b\xF0\x9F\x98\x80"),
+         "a", {}, L"b\U0001F600"},
+        {"copy through the file", "a", "", "/out=copy " + fileOut + HexText("\x93\xFA" "c"), "a", {}, L"\u65E5c"},
+        {"copy, the program failed", "a", "", "/out=copy " + pipeOut + HexText("b") + " --stderr=bad --exit=2", "a",
+         FormatMessageTexts(kProgramFailedNotUsed, {"2", "\r\nbad\r\n"})},
+        {"none", "a", "", "/out=none " + fileOut + HexText("b"), "a"},
+        {"none, the program failed", "a", "", "/out=none " + pipeOut + HexText("b") + " --exit=1", "a",
+         FormatMessageTexts(kProgramFailedNotUsed, {"1", ""})},
+        {"an unknown value", "a", "", "/out=shown " + pipeOut + HexText("b"), "a",
+         FormatMessageText(kOutSwitchInvalid, "shown")},
+    };
+    for (const Case& c : cases) {
+        SetClipboardText(L"before");
+        WriteFileBytes(work.File("text.txt"), c.text);
+        std::vector<std::string> hostSwitches = {"--text-file=" + work.File("text.txt")};
+        if (!c.selection.empty()) hostSwitches.push_back("--sel=" + c.selection);
+        StandinHost host(hostSwitches, Tool(AppIsProbe() + " " + c.arguments));
+        ASSERT_TRUE(host.Ready()) << c.what;
+        if (!c.box.empty()) {
+            const auto box = WaitForMessageBox(host.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
+            ASSERT_TRUE(box.has_value()) << c.what;
+            EXPECT_EQ(box->text, c.box) << c.what;
+            PressButton(box->window, IDOK);
+        }
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
+        EXPECT_EQ(host.FinalText(), c.finalText) << c.what;
+        EXPECT_EQ(ClipboardText(), c.clipboard) << c.what;
+        ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+        EXPECT_EQ(TempFolderContents(), "") << c.what;
+    }
+}
+
+// /out=show: the result window, found by its controls, does what its buttons say.
+TEST_F(ExternalToolRun, TheResultWindowDoesWhatItsButtonsSay) {
+    struct Case {
+        const char* what;
+        std::string text, arguments;
+        std::wstring shown;
+        std::vector<int> buttons;  // pressed in turn; the window ends with the last
+        std::string finalText;
+        bool fits = true, failed = false;
+        std::wstring clipboard = L"before";
+    };
+    const Case cases[] = {
+        {"置き換える", "a", "/io=pipe --stdout-hex=" + HexText("b\r\n"), L"b", {IDC_RESULT_REPLACE}, "b"},
+        {"後ろに挿入, through the file", "a", "--write-hex=" + HexText("c"), L"c", {IDC_RESULT_AFTER}, "a\r\nc"},
+        {"コピー, then 閉じる", "a", "--write-hex=" + HexText("c"), L"c", {IDC_RESULT_COPY, IDCANCEL}, "a", true, false,
+         L"c"},
+        // 😀 is shown; it cannot go into the editor.
+        {"a character code page 932 lacks", "a", "/io=pipe,utf8 --stdout-hex=" + HexText("b\xF0\x9F\x98\x80"),
+         L"b\U0001F600", {IDC_RESULT_REPLACE, IDCANCEL}, "a", false},
+        {"a failed program: no question", "a", "/io=pipe --stdout-hex=" + HexText("x") + " --stderr=bad --exit=2", L"x",
+         {IDCANCEL}, "a", true, true},
+    };
+    for (const Case& c : cases) {
+        SetClipboardText(L"before");
+        WriteFileBytes(work.File("text.txt"), c.text);
+        StandinHost host({"--text-file=" + work.File("text.txt")}, Tool(AppIsProbe() + " /out=show " + c.arguments));
+        ASSERT_TRUE(host.Ready()) << c.what;
+        const HWND window = WaitForResultWindow(host.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
+        ASSERT_NE(window, nullptr) << c.what;
+        EXPECT_EQ(TextOf(window), kAppCaption) << c.what;
+        EXPECT_EQ(GetWindow(window, GW_OWNER), host.Main()) << c.what;
+        EXPECT_EQ(UnicodeTextOf(GetDlgItem(window, IDC_RESULT_TEXT)), c.shown) << c.what;
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_RESULT_REPLACE)) != 0, c.fits) << c.what;
+        EXPECT_EQ(IsWindowVisible(GetDlgItem(window, IDC_RESULT_NOTE)) != 0, !c.fits) << c.what;
+        EXPECT_EQ(LOWORD(SendMessageA(window, DM_GETDEFID, 0, 0)), c.failed || !c.fits ? IDCANCEL : IDC_RESULT_REPLACE)
+            << c.what;
+        if (c.failed) {
+            EXPECT_EQ(TextOf(GetDlgItem(window, IDC_RESULT_STATUS)), FormatMessageText(kResultWindowFailed, "2"));
+            EXPECT_EQ(TextOf(GetDlgItem(window, IDC_RESULT_ERRORS)), "bad") << c.what;
+        }
+        // The editor stays locked while the window shows.
+        EXPECT_FALSE(IsWindowEnabled(host.Main())) << c.what;
+        for (int button : c.buttons) {
+            PressButton(window, button);
+            Sleep(200);
+        }
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << c.what;
+        EXPECT_EQ(host.FinalText(), c.finalText) << c.what;
+        EXPECT_EQ(ClipboardText(), c.clipboard) << c.what;
+        ExpectUnlocked(host, "memo.txt - Zorvane", "Zorvane");
+        EXPECT_EQ(TempFolderContents(), "") << c.what;
+    }
 }

@@ -15,6 +15,7 @@
 #include "tests/robot/AskDialogRobot.h"
 #include "tests/robot/HexText.h"
 #include "tests/robot/Probe.h"
+#include "tests/robot/ResultWindowRobot.h"
 #include "tests/robot/Robot.h"
 #include "tests/robot/SaveDialogRobot.h"
 
@@ -102,6 +103,7 @@ struct Example {
     std::string finalText;
     bool probeRuns;  // standing in for sort or for the editor's executable
     std::string typed = {};  // the command typed into the ask dialog (/ask)
+    int resultButton = 0;    // pressed in the result window (/out=show)
     // Where the probe is not handed a temporary file: the arguments it gets.
     std::vector<std::string> probeArguments = {};
     std::string folder = {};  // made for the run (/dir=), where the probe runs
@@ -165,11 +167,25 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
         // browser (the probe, registered for https) the address.
         {"\"/app=esbuild {in} --minify --outfile={out}\" /ext=js /outext=js", {},
          "--lenient\t--write-hex=" + HexText(sorted), sorted, true},
-        {"\"/app=dict.exe {sel}\"", {"--sel=0,2"}, "", text, true, "", {"\x82\x82"}},
-        {"\"/app=https://www.google.com/search?q={sel:url}\"", {"--sel=0,2"}, "", text, true, "",
+        {"\"/app=dict.exe {sel}\"", {"--sel=0,2"}, "", text, true, "", 0, {"\x82\x82"}},
+        {"\"/app=https://www.google.com/search?q={sel:url}\"", {"--sel=0,2"}, "", text, true, "", 0,
          {"https://www.google.com/search?q=%EF%BD%82"}},
         {"\"/app=py tools\\fix.py {in}\" /dir=C:\\Projects\\site", {}, "--write-hex=" + HexText(sorted), sorted, true,
-         "", {}, "C:\\Projects\\site"},
+         "", 0, {}, "C:\\Projects\\site"},
+        // Where the result goes: after the text, the clipboard, nowhere.
+        {"\"/app=powershell -NoProfile -Command Get-Date -Format yyyy/MM/dd\" /io=pipe /out=after", {},
+         "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("2026/12/08\r\n"), text + "2026/12/08\r\n",
+         true},
+        {"\"/app=powershell -NoProfile -Command ([Console]::In.ReadToEnd() -split '\\s+' -ne '').Count\" /io=pipe "
+         "/out=show",
+         {}, "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("3\r\n"), text, true, "", IDCANCEL},
+        {"\"/app=C:\\Tools\\textconv.exe /stdio /halfwidth\" /io=pipe /out=show", {}, "", "b\r\nA\r\nc\r\n", false, "",
+         IDC_RESULT_REPLACE},
+        {"\"/app=powershell -NoProfile -Command [Console]::In.ReadToEnd().Length\" /io=pipe /out=copy", {},
+         "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("9\r\n"), text, true},
+        {"\"/app=powershell -NoProfile -Command Add-Content C:\\Tools\\memo.txt ([Console]::In.ReadToEnd())\" /io=pipe "
+         "/out=none",
+         {}, "--stdin-to=" + work.File("stdin.bin") + "\t--stdout-hex=" + HexText("x"), text, true},
     };
 
     // The guide shows exactly these; the README only some of them.
@@ -223,6 +239,11 @@ TEST(GuideExamples, EveryExampleRunsAsTheGuideSays) {
             TypeAskCommand(dialog, e.typed);
             pipe = AskOptionChecked(dialog, IDC_ASK_PIPE);
             PressAskRun(dialog);
+        }
+        if (e.resultButton != 0) {
+            const HWND window = WaitForResultWindow(host.WaitForStartedPid(kTimeoutMs), kTimeoutMs);
+            ASSERT_NE(window, nullptr) << e.arguments;
+            PressButton(window, e.resultButton);
         }
         ASSERT_TRUE(host.WaitForExit(kTimeoutMs)) << e.arguments;
         EXPECT_EQ(host.FinalText(), e.finalText) << e.arguments;

@@ -14,7 +14,7 @@ namespace {
 
 HistoryEntry Entry(std::string command, bool pipe = false, bool utf8 = false, bool hide = false,
                    std::string folder = {}) {
-    return HistoryEntry{std::move(command), pipe, utf8, hide, std::move(folder)};
+    return HistoryEntry{std::move(command), pipe, utf8, hide, OutputMode::Replace, std::move(folder)};
 }
 
 std::vector<HistoryEntry> Numbered(int count) {
@@ -52,6 +52,10 @@ TEST(CommandHistory, ParseReadsEntriesAndSkipsDamage) {
          "d\t\tempty folder\r\n"
          "dd\tC:\\a\trepeated\r\n",
          {{Entry("npm run build", true, false, false, "C:\\My Project"), Entry("x {in}", false, false, false, "%TEMP%")}}},
+        {"where the result goes: one letter at most", "pa\tdate\r\nsu\tfmt\r\nc\twc\r\nn\tstart\r\nac\ttwo\r\n",
+         {{HistoryEntry{"date", true, false, false, OutputMode::After},
+           HistoryEntry{"fmt", false, true, false, OutputMode::Show}, HistoryEntry{"wc", false, false, false, OutputMode::Copy},
+           HistoryEntry{"start", false, false, false, OutputMode::None}}}},
         {"double-byte characters whole", "-\techo " + kana + "\r\n", {{Entry("echo " + kana)}}},
         {"damaged lines skipped between good ones",
          "-\tfirst\r\n"
@@ -83,8 +87,8 @@ TEST(CommandHistory, ParseReadsEntriesAndSkipsDamage) {
 }
 
 TEST(CommandHistory, FormatReadsBackAsWritten) {
-    const std::string file =
-        "p\tsort /r\r\npuh\tcmd /c \x83\x65.bat\r\n-\twsl sed\ts/a/b/\r\npd\tC:\\My Project\tnpm run\r\n";
+    const std::string file = "p\tsort /r\r\npuh\tcmd /c \x83\x65.bat\r\n-\twsl sed\ts/a/b/\r\n"
+                             "pd\tC:\\My Project\tnpm run\r\npc\twc\r\nsd\tC:\\w\tboth\r\n";
     const auto history = ParseHistory(file, TestCodePage());
     ASSERT_TRUE(history);
     EXPECT_EQ(FormatHistory(*history), file);

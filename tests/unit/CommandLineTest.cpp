@@ -95,6 +95,7 @@ TEST(PassedOnList, LeavesOutTheToolsOwnSwitchesAndQuotesTheRest) {
         // is left out, even where the switch queries give it no effect.
         {"t /hides /nowmodes /app= /APP=x /Ext=t /HIDE /hideaway /io=pipe /IO=", false, kModeNone, ""},
         {"t /iox /io", false, kModeNone, "\"/iox\" \"/io\" "},
+        {"t /OUT=copy /out=x /outer /out", false, kModeNone, "\"/outer\" \"/out\" "},
         {"t /ASK /asked /as /a sk", false, kModeNone, "\"/as\" \"/a\" \"sk\" "},
         {"t /DIR=C:\\x /dir= /OutExt=js /outext /out=x /dirs", false, kModeNone, "\"/outext\" \"/out=x\" \"/dirs\" "},
         {"t /APP=C:\\t\\conv.exe /Hideaway /nowmodes /app= /saveas x \"\" \"y z\" /EXT= /Hide", false, kModeNone,
@@ -160,4 +161,15 @@ TEST(ParseIoModes, ACommaListOfPipeUtf8AndExactAndNothingElse) {
             EXPECT_TRUE(modes->pipe == c.pipe && modes->utf8 == c.utf8 && modes->exact == c.exact) << c.value;
         }
     }
+}
+
+TEST(ParseOutputMode, OneWordInAnyCase) {
+    const CodePage& cp = TestCodePage();
+    struct Case { const char* value; std::optional<OutputMode> mode; };
+    const Case cases[] = {
+        {"", OutputMode::Replace},     {"replace", OutputMode::Replace}, {"After", OutputMode::After},
+        {"SHOW", OutputMode::Show},    {"copy", OutputMode::Copy},       {"none", OutputMode::None},
+        {"after,copy", std::nullopt},  {"nothing", std::nullopt},        {"copy ", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ParseOutputMode(c.value, cp), c.mode) << c.value;
 }

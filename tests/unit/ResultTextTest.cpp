@@ -159,3 +159,17 @@ TEST(ResultText, PreparedInOrder) {
         EXPECT_EQ(result, c.after) << c.why;
     }
 }
+
+TEST(ResultText, TextWithResultAfter) {
+    struct Case { const char* why; std::string text, result, after; };
+    const Case cases[] = {
+        {"a text that ends with its line end", "a\r\n", "b\r\n", "a\r\nb\r\n"},
+        {"no line end: one of CR LF between", "a\r\nb", "c", "a\r\nb\r\nc"},
+        {"no line end: one of LF after a text of LFs", "a\nb", "c", "a\nb\nc"},
+        {"a single line: CR LF", "a", "c", "a\r\nc"},
+        {"an empty result adds nothing", "a", "", "a"},
+        {"an empty text: the result alone", "", "c", "c"},
+        {"the text's bytes as they are", "\x93\xFA\x96\x7B", "x", "\x93\xFA\x96\x7B\r\nx"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TextWithResultAfter(c.text, c.result), c.after) << c.why;
+}

@@ -99,3 +99,23 @@ TEST(Utf8Text, RefusesWithThePlace) {
         EXPECT_EQ(out, "untouched") << c.why;
     }
 }
+
+TEST(Utf8Text, ReadableErrorText) {
+    struct Case {
+        const char* why;
+        std::string errors, readable;
+    };
+    const Case cases[] = {
+        {"ASCII", "error: x\r\n", "error: x\r\n"},
+        {"UTF-8 Japanese", U8(u8"行 3: 構文エラー"), "\x8D\x73 3: \x8D\x5C\x95\xB6\x83\x47\x83\x89\x81\x5B"},
+        {"characters code page 932 lacks", U8(u8"✘ 名 ─"), "* \x96\xBC \x84\x9F"},
+        {"an emoji", U8(u8"a😀b"), "a*b"},
+        {"a UTF-8 character cut at the end", U8(u8"名前") .substr(0, 5), "\x96\xBC"},
+        {"code page 932", "\x8D\x73 3: \x83\x47\x83\x89\x81\x5B", "\x8D\x73 3: \x83\x47\x83\x89\x81\x5B"},
+        {"code page 932 cut after a lead byte", "\x83\x47\x83", "\x83\x47"},
+        {"bytes that are neither", "\xFF\x80", "\xFF\x80"},
+        {"UTF-8 then a bad byte: code page 932", "\xE5\x90\x8D\xFF", "\xE5\x90\x8D\xFF"},
+        {"empty", "", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ReadableErrorText(c.errors, "*"), c.readable) << c.why;
+}

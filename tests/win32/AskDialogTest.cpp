@@ -114,7 +114,7 @@ Options OptionsOf(HWND dialog) {
 TEST(AskDialog, ChosenLinesRestoreTheirOptionsAndTheAnswerGoesToTheTop) {
     const AppDataFolder appData;
     const std::string kana = "\x83\x65\x83\x58\x83\x67";  // テスト
-    appData.WriteHistory("pu\tpy -X utf8 fix.py\r\nh\tcmd /c x.bat\r\n-\ttextconv /upper\r\np\tfind \"" + kana + "\"\r\n");
+    appData.WriteHistory("pus\tpy -X utf8 fix.py\r\nh\tcmd /c x.bat\r\n-\ttextconv /upper\r\np\tfind \"" + kana + "\"\r\n");
     const auto answer = AskWithRobot({}, [&](HWND dialog) {
         EXPECT_EQ(AskHistoryList(dialog), (std::vector<std::string>{"py -X utf8 fix.py", "cmd /c x.bat", "textconv /upper",
                                                                     "find \"" + kana + "\""}));
@@ -124,8 +124,13 @@ TEST(AskDialog, ChosenLinesRestoreTheirOptionsAndTheAnswerGoesToTheTop) {
         ChooseAskHistoryLine(dialog, 1);
         EXPECT_EQ(OptionsOf(dialog), (Options{false, false, true, true})) << "a file run of an interpreter";
         EXPECT_TRUE(AskControlEnabled(dialog, IDOK));
+        const HWND output = GetDlgItem(dialog, IDC_ASK_OUTPUT);
+        EXPECT_EQ(SendMessageA(output, CB_GETCOUNT, 0, 0), 5);
+        EXPECT_EQ(SendMessageA(output, CB_GETCURSEL, 0, 0), 0) << "置き換える, the menu entry's /out=";
         ChooseAskHistoryLine(dialog, 0);
         EXPECT_EQ(OptionsOf(dialog), (Options{true, true, false, false}));
+        EXPECT_EQ(SendMessageA(output, CB_GETCURSEL, 0, 0), 2) << "ウィンドウに表示, as the line ran";
+        SendMessageA(output, CB_SETCURSEL, 3, 0);
         TypeAskCommand(dialog, " \t ");
         EXPECT_FALSE(AskControlEnabled(dialog, IDOK)) << "blanks only";
         SetAskOption(dialog, IDC_ASK_PIPE, false);
@@ -145,8 +150,9 @@ TEST(AskDialog, ChosenLinesRestoreTheirOptionsAndTheAnswerGoesToTheTop) {
     EXPECT_FALSE(answer->pipe);
     EXPECT_TRUE(answer->utf8);
     EXPECT_FALSE(answer->hide) << "checked, but it does not apply";
+    EXPECT_EQ(answer->output, OutputMode::Copy);
     EXPECT_EQ(ReadFileBytes(appData.History()),
-              "u\ttextconv /upper\r\npu\tpy -X utf8 fix.py\r\nh\tcmd /c x.bat\r\np\tfind \"" + kana + "\"\r\n");
+              "uc\ttextconv /upper\r\npus\tpy -X utf8 fix.py\r\nh\tcmd /c x.bat\r\np\tfind \"" + kana + "\"\r\n");
     EXPECT_EQ(appData.Files(), std::vector<std::string>{"history.txt"});
 }
 

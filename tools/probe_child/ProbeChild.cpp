@@ -127,6 +127,9 @@ void Apply(const std::string& argument, Instructions& in) {
     else if (name == "--stdout-hex") {
         if (!HexBytes(value, in.stdoutBytes)) in.unknown = argument;
     } else if (name == "--stderr") in.stderrText = value;
+    else if (name == "--stderr-hex") {
+        if (!HexBytes(value, in.stderrText)) in.unknown = argument;
+    }
     else if (name == "--exit") in.exitCode = static_cast<int>(number);
     else if (name == "--grandchild-hold") in.grandchildHoldMs = number;
     else if (name == "--grandchild-sleep") in.grandchildSleepMs = number;

@@ -463,6 +463,10 @@ void Standin::RunCommand(const std::string& command) {
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
     std::string line = command;
+    if (!options_.toolTemp.empty()) {
+        SetEnvironmentVariableA("TMP", options_.toolTemp.c_str());
+        SetEnvironmentVariableA("TEMP", options_.toolTemp.c_str());
+    }
     LARGE_INTEGER launched;
     QueryPerformanceCounter(&launched);
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {

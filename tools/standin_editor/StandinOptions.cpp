@@ -59,6 +59,7 @@ bool ParseStandinOptions(const std::string& commandLine, StandinOptions& o, std:
         else if (name == "--editwnd-zero") o.editWindowZero = true;
         else if (name == "--raw-text-window") o.rawTextWindow = true;
         else if (name == "--hold-temp-in") o.holdTempIn = value;
+        else if (name == "--tool-temp") o.toolTemp = value;
         else if (name == "--stale-section") o.staleSection = std::strtoul(value.c_str(), nullptr, 0);
         else if (name == "--stale-section-at-lock") o.staleSectionAtLock = std::strtoul(value.c_str(), nullptr, 0);
         else if (name == "--mirror-title") o.mirrorTitle = true;

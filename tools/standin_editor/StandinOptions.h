@@ -21,6 +21,7 @@ struct StandinOptions {
     bool noNul = false;          // fill the section to its last byte, no NUL
     bool keepSection = false;    // keep the section open after replying
     bool editWindowZero = false; // answer 0 when asked for the editing window
+    std::string toolTemp;        // the temporary-files folder (TMP, TEMP) of the programs it starts
     std::string holdTempIn;      // when locked, hold the tool's temporary files in this folder open
     bool rawTextWindow = false;  // a bare window holding the bytes instead of an edit control (large texts)
     unsigned long staleSection = 0;        // hold a section of the tool's name, this many bytes, from the start

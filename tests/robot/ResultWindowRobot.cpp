@@ -1,0 +1,21 @@
+#include "tests/robot/ResultWindowRobot.h"
+
+#include "tests/robot/Robot.h"
+
+HWND WaitForResultWindow(DWORD pid, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    do {
+        for (HWND window : TopLevelWindowsOf(pid, "#32770")) {
+            if (GetDlgItem(window, IDC_RESULT_TEXT) != nullptr && IsWindowVisible(window)) return window;
+        }
+        Sleep(20);
+    } while (GetTickCount() - start < Scaled(timeoutMs));
+    return nullptr;
+}
+
+std::wstring UnicodeTextOf(HWND control) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
