@@ -1127,16 +1127,27 @@ TEST_F(ExternalToolRun, TheWorkingFolderAndTheRefusals) {
 
 // A web address as the program opens in the browser (the probe, registered
 // for https here) with the selection in it; nothing is locked or waited for.
+// A place for a result asked for with /out= gets a word that there is none.
 TEST_F(ExternalToolRun, AWebAddressOpensInTheBrowser) {
     const ScopedHttpsHandler handler("\"" + ProbePath() + "\" \"%1\" --record=" + record);
-    StandinHost host({"--text=\x8C\x9F\x8D\xF5 a&b"}, Tool("\"/app=https://example.com/search?q={sel:url}\""));
-    ASSERT_TRUE(host.Ready());
-    ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs));
-    const auto probe = WaitForRecords(record, "probe", 10000);
-    ASSERT_FALSE(probe.empty());
-    EXPECT_EQ(ProbeArguments(probe.front()).at(0), "https://example.com/search?q=%E6%A4%9C%E7%B4%A2%20a%26b");
-    EXPECT_FALSE(SawLocked(host, "memo.txt - Zorvane", "Zorvane"));
-    EXPECT_TRUE(SetTexts(host).empty());
+    for (const char* out : {"", " /out=none", " /out=copy"}) {
+        DeleteFileA(record.c_str());
+        StandinHost host({"--text=\x8C\x9F\x8D\xF5 a&b"},
+                         Tool(std::string("\"/app=https://example.com/search?q={sel:url}\"") + out));
+        ASSERT_TRUE(host.Ready()) << out;
+        if (std::string(out) == " /out=copy") {
+            const auto box = WaitForMessageBox(host.WaitForStartedPid(kRunTimeoutMs), kRunTimeoutMs);
+            ASSERT_TRUE(box.has_value());
+            EXPECT_EQ(box->text, kWebAddressNoResult);
+            PressButton(box->window, IDOK);
+        }
+        ASSERT_TRUE(host.WaitForExit(kRunTimeoutMs)) << out;
+        const auto probe = WaitForRecords(record, "probe", 10000);
+        ASSERT_FALSE(probe.empty()) << out;
+        EXPECT_EQ(ProbeArguments(probe.front()).at(0), "https://example.com/search?q=%E6%A4%9C%E7%B4%A2%20a%26b");
+        EXPECT_FALSE(SawLocked(host, "memo.txt - Zorvane", "Zorvane")) << out;
+        EXPECT_TRUE(SetTexts(host).empty()) << out;
+    }
 }
 
 // Where /out= sends the result, through the pipe and through the file.
