@@ -97,7 +97,7 @@ TEST(PassedOnList, LeavesOutTheToolsOwnSwitchesAndQuotesTheRest) {
         {"t /iox /io", false, kModeNone, "\"/iox\" \"/io\" "},
         {"t /OUT=copy /out=x /outer /out", false, kModeNone, "\"/outer\" \"/out\" "},
         {"t /ASK /asked /as /a sk", false, kModeNone, "\"/as\" \"/a\" \"sk\" "},
-        {"t /DIR=C:\\x /dir= /OutExt=js /outext /out=x /dirs", false, kModeNone, "\"/outext\" \"/out=x\" \"/dirs\" "},
+        {"t /DIR=C:\\x /dir= /OutExt=js /outext /out=x /dirs", false, kModeNone, "\"/outext\" \"/dirs\" "},
         {"t /APP=C:\\t\\conv.exe /Hideaway /nowmodes /app= /saveas x \"\" \"y z\" /EXT= /Hide", false, kModeNone,
          "\"/saveas\" \"x\" \"y z\" "},
         {"t /saved \"two words\" \x95\x5C", false, kModeNone, "\"/saved\" \"two words\" \"\x95\x5C\" "},
