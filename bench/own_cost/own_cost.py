@@ -45,8 +45,9 @@ text messages comes from its log.
 Last, the wait: the tool's processor time with the converter sleeping 0, 0.5,
 3 and 10 s, the once-only cost of a run that outlasts the running window's
 delay (the window in the tool's process) and the cost of each second of the
-wait; beside them, the copy of the tool that every run starts to watch the
-editor's lock.
+wait; beside them, the copies of the tool that watch the editor's lock: those
+a run starts, and a watcher that stays to serve later runs, with the processor
+time it takes during each run (its first run with its start).
 
 Medians and bests of the rounds (on a shared machine others' load only ever
 adds), and the median of the ratios within each round. Figures are reported,
@@ -364,7 +365,8 @@ def main():
         # counted apart above, and here with the tool's.
         watched = [(mib, n) for mib, (_, copies, _) in results.items() for n in tools if any(copies[n])]
         if watched:
-            print("the copies of the tool that watch the editor's lock (started by every run): their processor time, ms,"
+            print("the copies of the tool that watch the editor's lock (started by a run, or one that stays: its time during"
+                  " each run): their processor time, ms,"
                   " median (best); the tool with them against the protocol floor, ratio within each round")
         for mib, n in watched:
             runs, copies, _ = results[mib]
