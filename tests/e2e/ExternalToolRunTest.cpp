@@ -749,6 +749,29 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
     }
 }
 
+// Whether the editor is locked for a run, waited for up to ten seconds.
+bool LockedSoon(const StandinHost& host) {
+    const DWORD asked = GetTickCount();
+    while (TextOf(host.Main()).rfind(kLockPrefix, 0) != 0 && GetTickCount() - asked < Scaled(10000)) Sleep(1);
+    return TextOf(host.Main()).rfind(kLockPrefix, 0) == 0 && !IsWindowEnabled(host.Owner());
+}
+
+// Whether the editor is back as it was (titles, both windows enabled) within two seconds.
+bool RestoredSoon(const StandinHost& host) {
+    const DWORD started = GetTickCount();
+    auto restored = [&] {
+        return IsWindowEnabled(host.Owner()) && IsWindowEnabled(host.Main()) &&
+               TextOf(host.Main()) == "memo.txt - Zorvane" && TextOf(host.Owner()) == "Zorvane";
+    };
+    while (!restored() && GetTickCount() - started < Scaled(2000)) Sleep(20);
+    return restored();
+}
+
+bool Killed(DWORD pid) {
+    const KernelHandle tool(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    return tool && TerminateProcess(tool.Get(), 1) && Ended(tool, 5000);
+}
+
 // The copies of the tool other than the runs' own: the watcher, once every
 // run is watched (a watcher ending after a quiet while may linger a moment).
 std::vector<DWORD> WatcherCopies(const std::vector<DWORD>& runs) {
@@ -779,24 +802,6 @@ TEST_F(ExternalToolRun, OneWatcherServesTheRunsOfEveryEditorAndStays) {
     const auto longRun = [&](const char* name) {
         return Tool(AppIsProbe() + " \"--record=" + work.File(name) + "\" --sleep=30000");
     };
-    const auto lockedNow = [](const StandinHost& host) {
-        const DWORD asked = GetTickCount();
-        while (TextOf(host.Main()).rfind(kLockPrefix, 0) != 0 && GetTickCount() - asked < Scaled(10000)) Sleep(1);
-        return TextOf(host.Main()).rfind(kLockPrefix, 0) == 0 && !IsWindowEnabled(host.Owner());
-    };
-    const auto restoredSoon = [](const StandinHost& host) {
-        const DWORD started = GetTickCount();
-        auto restored = [&] {
-            return IsWindowEnabled(host.Owner()) && IsWindowEnabled(host.Main()) &&
-                   TextOf(host.Main()) == "memo.txt - Zorvane" && TextOf(host.Owner()) == "Zorvane";
-        };
-        while (!restored() && GetTickCount() - started < Scaled(2000)) Sleep(20);
-        return restored();
-    };
-    const auto killed = [](DWORD pid) {
-        const KernelHandle tool(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
-        return tool && TerminateProcess(tool.Get(), 1) && Ended(tool, 5000);
-    };
     // The runs' programs, which go on after their tool: ended last.
     std::vector<KernelHandle> programs;
     const ScopeGuard endPrograms([&] {
@@ -813,36 +818,63 @@ TEST_F(ExternalToolRun, OneWatcherServesTheRunsOfEveryEditorAndStays) {
     StandinHost first({"--text=hello", "--stay"}, longRun("first.log"));
     ASSERT_TRUE(first.Ready());
     const DWORD firstTool = first.WaitForStartedPid(kRunTimeoutMs);
-    ASSERT_TRUE(lockedNow(first));
+    ASSERT_TRUE(LockedSoon(first));
     programOf("first.log");
     StandinHost second({"--text=hello", "--stay"}, longRun("second.log"));
     ASSERT_TRUE(second.Ready());
     const DWORD secondTool = second.WaitForStartedPid(kRunTimeoutMs);
-    ASSERT_TRUE(lockedNow(second));
+    ASSERT_TRUE(LockedSoon(second));
     const HANDLE secondProgram = programOf("second.log");
     const std::vector<DWORD> watchers = WatcherCopies({firstTool, secondTool});
     ASSERT_EQ(watchers.size(), 1u) << "one watcher for both runs";
     const KernelHandle watcher(OpenProcess(SYNCHRONIZE, FALSE, watchers[0]));
     ASSERT_TRUE(watcher);
 
-    ASSERT_TRUE(killed(firstTool));
-    EXPECT_TRUE(restoredSoon(first));
+    ASSERT_TRUE(Killed(firstTool));
+    EXPECT_TRUE(RestoredSoon(first));
     EXPECT_EQ(TextOf(second.Main()).rfind(kLockPrefix, 0), 0u) << "the other editor's run goes on, locked";
     EXPECT_FALSE(IsWindowEnabled(second.Owner()));
     // The other run ends by itself (its program ended), giving its editor back.
     TerminateProcess(secondProgram, 0);
-    EXPECT_TRUE(restoredSoon(second));
+    EXPECT_TRUE(RestoredSoon(second));
     EXPECT_TRUE(Ended(OpenProcessById(std::to_string(secondTool)), 10000));
 
     StandinHost third({"--text=hello", "--stay"}, longRun("third.log"));
     ASSERT_TRUE(third.Ready());
     const DWORD thirdTool = third.WaitForStartedPid(kRunTimeoutMs);
-    ASSERT_TRUE(lockedNow(third));
+    ASSERT_TRUE(LockedSoon(third));
     programOf("third.log");
     EXPECT_EQ(WatcherCopies({thirdTool}), watchers) << "the same watcher, still running";
     EXPECT_FALSE(Ended(watcher, 0));
-    ASSERT_TRUE(killed(thirdTool));
-    EXPECT_TRUE(restoredSoon(third));
+    ASSERT_TRUE(Killed(thirdTool));
+    EXPECT_TRUE(RestoredSoon(third));
+}
+
+// A run ended from outside while it registers with the watcher (the first
+// run, which starts the watcher and keeps others waiting until it watches;
+// a later one, before the watcher holds it) leaves the editor as it was and
+// nothing of the watcher's table held: the next run is covered.
+TEST_F(ExternalToolRun, ARunEndedWhileItRegistersLeavesTheNextOneCovered) {
+    for (const bool watcherRuns : {false, true}) {
+        if (!watcherRuns) EndToolCopies();
+        {
+            StandinHost host({"--text=hello", "--stay"}, Tool(AppIsProbe() + " --sleep=300"));
+            ASSERT_TRUE(host.Ready()) << watcherRuns;
+            const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
+            // Registered: the tool asks for the text right after.
+            const DWORD asked = GetTickCount();
+            while (host.Records("msg").empty() && GetTickCount() - asked < Scaled(10000)) Sleep(1);
+            ASSERT_FALSE(host.Records("msg").empty()) << watcherRuns;
+            Killed(tool);
+            EXPECT_TRUE(RestoredSoon(host)) << watcherRuns;
+        }
+        StandinHost next({"--text=hello", "--stay"}, Tool(AppIsProbe() + " --sleep=3000"));
+        ASSERT_TRUE(next.Ready()) << watcherRuns;
+        const DWORD tool = next.WaitForStartedPid(kRunTimeoutMs);
+        ASSERT_TRUE(LockedSoon(next)) << watcherRuns;
+        ASSERT_TRUE(Killed(tool)) << watcherRuns;
+        EXPECT_TRUE(RestoredSoon(next)) << watcherRuns;
+    }
 }
 
 // A 32-bit tool on 64-bit Windows is shown the 32-bit system folder in place
