@@ -5,6 +5,10 @@ WaitWake WaitForHandlesOrMessages(const std::vector<HANDLE>& handles, DWORD time
     const DWORD woken = MsgWaitForMultipleObjectsEx(count, handles.data(), timeoutMs, wakeMask, flags);
     if (woken == WAIT_TIMEOUT) return {WaitWake::TimedOut, 0};
     if (woken < WAIT_OBJECT_0 + count) return {WaitWake::Handle, woken - WAIT_OBJECT_0};
+    // A mutex whose owner ended without releasing it is had all the same.
+    if (woken >= WAIT_ABANDONED_0 && woken < WAIT_ABANDONED_0 + count) {
+        return {WaitWake::Handle, woken - WAIT_ABANDONED_0};
+    }
     if (woken == WAIT_OBJECT_0 + count) return {WaitWake::Message, 0};
     return {WaitWake::Failed, 0};
 }

@@ -10,7 +10,7 @@
 // tool may leave them unserved.
 struct WaitWake {
     enum Kind { Handle, Message, TimedOut, Failed } kind;
-    DWORD index;  // of the signalled handle, for Handle
+    DWORD index;  // of the signalled handle, for Handle (a mutex: had, abandoned or not)
 };
 // `wakeMask` is a QS_ mask and `flags` MsgWaitForMultipleObjectsEx's (with
 // MWMO_INPUTAVAILABLE, messages already in the queue but not yet taken wake

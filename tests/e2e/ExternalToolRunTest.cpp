@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -775,6 +776,134 @@ TEST_F(ExternalToolRun, TheEditorComesBackWhenTheToolEndsDuringARun) {
             DeleteFileA((temp.Path() + found.cFileName).c_str());
             FindClose(search);
         }
+    }
+}
+
+// Whether the editor is locked for a run, waited for up to ten seconds.
+bool LockedSoon(const StandinHost& host) {
+    const DWORD asked = GetTickCount();
+    while (TextOf(host.Main()).rfind(kLockPrefix, 0) != 0 && GetTickCount() - asked < Scaled(10000)) Sleep(1);
+    return TextOf(host.Main()).rfind(kLockPrefix, 0) == 0 && !IsWindowEnabled(host.Owner());
+}
+
+// Whether the editor is back as it was (titles, both windows enabled) within two seconds.
+bool RestoredSoon(const StandinHost& host) {
+    const DWORD started = GetTickCount();
+    auto restored = [&] {
+        return IsWindowEnabled(host.Owner()) && IsWindowEnabled(host.Main()) &&
+               TextOf(host.Main()) == "memo.txt - Zorvane" && TextOf(host.Owner()) == "Zorvane";
+    };
+    while (!restored() && GetTickCount() - started < Scaled(2000)) Sleep(20);
+    return restored();
+}
+
+bool Killed(DWORD pid) {
+    const KernelHandle tool(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    return tool && TerminateProcess(tool.Get(), 1) && Ended(tool, 5000);
+}
+
+// The copies of the tool other than the runs' own: the watcher, once every
+// run is watched (a watcher ending after a quiet while may linger a moment).
+std::vector<DWORD> WatcherCopies(const std::vector<DWORD>& runs) {
+    std::vector<DWORD> copies;
+    const DWORD asked = GetTickCount();
+    do {
+        copies.clear();
+        const FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
+            if (lstrcmpiA(entry.szExeFile, "pelmarind.exe") == 0 &&
+                std::find(runs.begin(), runs.end(), entry.th32ProcessID) == runs.end()) {
+                copies.push_back(entry.th32ProcessID);
+            }
+        }
+        if (copies.size() == 1) break;
+        Sleep(20);
+    } while (GetTickCount() - asked < Scaled(2000));
+    return copies;
+}
+
+// One watcher serves the runs of two editors at once, and stays for the next
+// run: a run ended from outside at the lock gives its own editor back and
+// leaves the other editor's run alone, and a later run is covered by the same
+// watcher from its lock on.
+TEST_F(ExternalToolRun, OneWatcherServesTheRunsOfEveryEditorAndStays) {
+    const auto longRun = [&](const char* name) {
+        return Tool(AppIsProbe() + " \"--record=" + work.File(name) + "\" --sleep=30000");
+    };
+    // The runs' programs, which go on after their tool: ended last.
+    std::vector<KernelHandle> programs;
+    const ScopeGuard endPrograms([&] {
+        for (const KernelHandle& program : programs) TerminateProcess(program.Get(), 0);
+    });
+    const auto programOf = [&](const char* name) {
+        const auto started = WaitForRecords(work.File(name), "probe", 10000);
+        EXPECT_EQ(started.size(), 1u) << name;
+        programs.push_back(started.empty() ? KernelHandle() : OpenProcessById(started[0].at("pid")));
+        return programs.back().Get();
+    };
+
+    // (One editor after the other: the tool works on the editor in front.)
+    StandinHost first({"--text=hello", "--stay"}, longRun("first.log"));
+    ASSERT_TRUE(first.Ready());
+    const DWORD firstTool = first.WaitForStartedPid(kRunTimeoutMs);
+    ASSERT_TRUE(LockedSoon(first));
+    programOf("first.log");
+    StandinHost second({"--text=hello", "--stay"}, longRun("second.log"));
+    ASSERT_TRUE(second.Ready());
+    const DWORD secondTool = second.WaitForStartedPid(kRunTimeoutMs);
+    ASSERT_TRUE(LockedSoon(second));
+    const HANDLE secondProgram = programOf("second.log");
+    const std::vector<DWORD> watchers = WatcherCopies({firstTool, secondTool});
+    ASSERT_EQ(watchers.size(), 1u) << "one watcher for both runs";
+    const KernelHandle watcher(OpenProcess(SYNCHRONIZE, FALSE, watchers[0]));
+    ASSERT_TRUE(watcher);
+
+    ASSERT_TRUE(Killed(firstTool));
+    EXPECT_TRUE(RestoredSoon(first));
+    EXPECT_EQ(TextOf(second.Main()).rfind(kLockPrefix, 0), 0u) << "the other editor's run goes on, locked";
+    EXPECT_FALSE(IsWindowEnabled(second.Owner()));
+    // The other run ends by itself (its program ended), giving its editor back.
+    TerminateProcess(secondProgram, 0);
+    EXPECT_TRUE(RestoredSoon(second));
+    EXPECT_TRUE(Ended(OpenProcessById(std::to_string(secondTool)), 10000));
+
+    StandinHost third({"--text=hello", "--stay"}, longRun("third.log"));
+    ASSERT_TRUE(third.Ready());
+    const DWORD thirdTool = third.WaitForStartedPid(kRunTimeoutMs);
+    ASSERT_TRUE(LockedSoon(third));
+    programOf("third.log");
+    EXPECT_EQ(WatcherCopies({thirdTool}), watchers) << "the same watcher, still running";
+    EXPECT_FALSE(Ended(watcher, 0));
+    ASSERT_TRUE(Killed(thirdTool));
+    EXPECT_TRUE(RestoredSoon(third));
+}
+
+// A run ended from outside while it registers with the watcher (the first
+// run, which starts the watcher and keeps others waiting until it watches;
+// a later one, before the watcher holds it) leaves the editor as it was and
+// nothing of the watcher's table held: the next run is covered.
+TEST_F(ExternalToolRun, ARunEndedWhileItRegistersLeavesTheNextOneCovered) {
+    for (const bool watcherRuns : {false, true}) {
+        if (!watcherRuns) EndToolCopies();
+        {
+            StandinHost host({"--text=hello", "--stay"}, Tool(AppIsProbe() + " --sleep=300"));
+            ASSERT_TRUE(host.Ready()) << watcherRuns;
+            const DWORD tool = host.WaitForStartedPid(kRunTimeoutMs);
+            // Registered: the tool asks for the text right after.
+            const DWORD asked = GetTickCount();
+            while (host.Records("msg").empty() && GetTickCount() - asked < Scaled(10000)) Sleep(1);
+            ASSERT_FALSE(host.Records("msg").empty()) << watcherRuns;
+            Killed(tool);
+            EXPECT_TRUE(RestoredSoon(host)) << watcherRuns;
+        }
+        StandinHost next({"--text=hello", "--stay"}, Tool(AppIsProbe() + " --sleep=3000"));
+        ASSERT_TRUE(next.Ready()) << watcherRuns;
+        const DWORD tool = next.WaitForStartedPid(kRunTimeoutMs);
+        ASSERT_TRUE(LockedSoon(next)) << watcherRuns;
+        ASSERT_TRUE(Killed(tool)) << watcherRuns;
+        EXPECT_TRUE(RestoredSoon(next)) << watcherRuns;
     }
 }
 

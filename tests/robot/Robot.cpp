@@ -1,6 +1,9 @@
 #include "tests/robot/Robot.h"
 
 #include <algorithm>
+
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -419,4 +422,15 @@ std::vector<StandinHost::Record> ReadLogRecords(const std::string& path, const s
         if (tag.empty() || record["tag"] == tag) records.push_back(std::move(record));
     }
     return records;
+}
+
+void EndToolCopies() {
+    const FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "pelmarind.exe") != 0) continue;
+        const KernelHandle copy(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (copy && TerminateProcess(copy.Get(), 0)) WaitForSingleObject(copy.Get(), 5000);
+    }
 }

@@ -150,3 +150,7 @@ private:
 // the probe child's), each as its fields and "tag"; only those of `tag`
 // unless it is empty. A last line not yet ended is left out.
 std::vector<StandinHost::Record> ReadLogRecords(const std::string& path, const std::string& tag = {});
+
+// Ends every running copy of the tool (pelmarind.exe): the watcher that stays
+// after the last run among them.
+void EndToolCopies();
