@@ -425,12 +425,20 @@ std::vector<StandinHost::Record> ReadLogRecords(const std::string& path, const s
 }
 
 void EndToolCopies() {
-    const FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
-        if (lstrcmpiA(entry.szExeFile, "pelmarind.exe") != 0) continue;
-        const KernelHandle copy(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (copy && TerminateProcess(copy.Get(), 0)) WaitForSingleObject(copy.Get(), 5000);
+    // Until a look finds none: a copy that was still starting (a watcher
+    // started by a run ended at that moment) may show only in a later look.
+    for (int look = 0; look < 20; ++look) {
+        bool found = false;
+        const FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
+            if (lstrcmpiA(entry.szExeFile, "pelmarind.exe") != 0) continue;
+            found = true;
+            const KernelHandle copy(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+            if (copy && TerminateProcess(copy.Get(), 0)) WaitForSingleObject(copy.Get(), 5000);
+        }
+        if (!found && look > 0) return;
+        Sleep(100);
     }
 }
