@@ -15,7 +15,10 @@
 #               others indented, each after its column's header (and the
 #               headers above the rows)
 #   code blocks indented by four blanks, without their fences, as they are
-#   inline      code spans and bold lose their marks
+#   inline      code spans and bold lose their marks; a code span is never
+#               broken across lines (a user copies it into a one-line field)
+#   quote       a block of "> " lines (the help box under the title) framed
+#               in a box, one item of it per line, wrapped inside the box
 # A note under the title says that the tables line up in a monospaced
 # Japanese font.
 # Uses Perl's core only (perl-base, on every Debian system).
@@ -34,11 +37,16 @@ my $WIDTH = 76;
 my $WRAPPED_COLUMN_LIMIT = 50;
 my $FONT_NOTE = '（この文書の表は、ＭＳ ゴシックなどの等幅の日本語フォントで表示したときに列がそろいます。）';
 
+# Where a code span begins and ends, until the line is written out.
+my $CODE = "\x{E000}";
+
 sub width {
     my ($text) = @_;
     my $n = 0;
-    $n += /\p{East_Asian_Width=Wide}|\p{East_Asian_Width=Fullwidth}|\p{East_Asian_Width=Ambiguous}/ ? 2 : 1
-        for split //, $text;
+    for (split //, $text) {
+        next if $_ eq $CODE;
+        $n += /\p{East_Asian_Width=Wide}|\p{East_Asian_Width=Fullwidth}|\p{East_Asian_Width=Ambiguous}/ ? 2 : 1;
+    }
     return $n;
 }
 
@@ -46,7 +54,7 @@ sub inline {
     my ($text) = @_;
     $text =~ s/。\*\* /。/g;  # (a blank that lets the bold end after a full stop)
     $text =~ s/\*\*//g;
-    $text =~ s/`//g;
+    $text =~ s/`/$CODE/g;
     return $text;
 }
 
@@ -68,9 +76,29 @@ sub wrapped {
     # before it, and whether a blank stood there.
     my @pieces;
     my $blank = 0;
+    my $code = 0;
+    my $fresh = 0;
     for my $c (split //, $text) {
-        if ($c eq ' ') { $blank = 1; next; }
+        if ($c eq $CODE) { $code = !$code; $fresh = $code; next; }
         my $last = @pieces ? $pieces[-1] : undef;
+        # Inside a code span everything joins its first character, blanks
+        # too; the span itself may begin a line.
+        if ($code && !$fresh) { $last->{text} .= $c; next; }
+        if ($c eq ' ') { $blank = 1; next; }
+        if ($code) {
+            $fresh = 0;
+            my $breakable = $last && ($blank || substr($last->{text}, -1) !~ /^$NO_END$/);
+            push @pieces, {text => $c, breakable => $breakable ? 1 : 0, blank => $blank, code => 1};
+            $blank = 0;
+            next;
+        }
+        if ($last && $last->{code}) {
+            # After a code span a closing mark stays with it.
+            my $breakable = $blank || $c !~ /^$NO_START$/;
+            push @pieces, {text => $c, breakable => $breakable ? 1 : 0, blank => $blank};
+            $blank = 0;
+            next;
+        }
         if ($last && !$blank && !wide($c) && !wide(substr($last->{text}, -1))) {
             $last->{text} .= $c;
         } else {
@@ -113,6 +141,20 @@ sub cells {
 }
 
 my @out;
+
+# The help box: each item (a line of the quote) wrapped inside a frame of
+# box-drawing characters, which a Japanese font draws two columns wide.
+sub box {
+    my $inner = $WIDTH - 4;
+    push @out, '┌' . '─' x ($inner / 2 + 1) . '┐';
+    for my $item (@_) {
+        my $text = inline($item);
+        my ($first, $rest) = ('', '');
+        if ($text =~ s/^(\d+\.\s+)//) { ($first, $rest) = ($1, ' ' x width($1)); }
+        push @out, map { '│ ' . padded($_, $inner) . ' │' } wrapped($text, $first, $rest, $inner);
+    }
+    push @out, '└' . '─' x ($inner / 2 + 1) . '┘';
+}
 
 sub table {
     my @rows = map { [cells($_)] } grep { !/^\s*\|[\s:|-]+\|\s*$/ } @_;
@@ -164,19 +206,24 @@ open my $in, '<:utf8', $source or die "$source: $!\n";
 my @lines = <$in>;
 close $in;
 chomp @lines;
+# Japanese marks that take no blank beside them.
+my $JOINS = qr/[、。，．・：；？！（）「」『』【】〔〕［］｛｝〈〉《》]/;
 # A line that goes on the paragraph or list item above it.
 sub continues {
     my ($line) = @_;
-    return $line !~ /^\s*$/ && $line !~ /^```/ && $line !~ /^\s*\|/ && $line !~ /^#/ && $line !~ /^\s*(?:[-*]|\d+\.)\s/;
+    return $line !~ /^\s*$/ && $line !~ /^```/ && $line !~ /^>/ && $line !~ /^\s*\|/ && $line !~ /^#/ && $line !~ /^\s*(?:[-*]|\d+\.)\s/;
 }
-# Lines of one paragraph joined: no blank where a wide character meets the
-# line break (Japanese runs on), one where two narrow ones do.
+# Lines of one paragraph joined: no blank where two wide characters meet at
+# the line break (Japanese runs on), one where a narrow one does
 sub joined {
     my $text = shift;
     for my $next (@_) {
         $next =~ s/^\s+//;
         $text =~ s/\s+$//;
-        my $blank = !(wide(substr($text, -1)) || wide(substr($next, 0, 1)));
+        # (and between Japanese and a Latin word or code, the blank that
+        # the source has at the line break; none beside a Japanese mark)
+        my ($before, $after) = (substr($text, -1), substr($next, 0, 1));
+        my $blank = !(wide($before) && wide($after)) && $before !~ /^$JOINS$/ && $after !~ /^$JOINS$/;
         $text .= ($blank ? ' ' : '') . $next;
     }
     return $text;
@@ -186,6 +233,11 @@ for (my $i = 0; $i < @lines; ++$i) {
     my $line = $lines[$i];
     if ($line =~ /^```/) {
         while (++$i < @lines && $lines[$i] !~ /^```/) { push @out, "    $lines[$i]"; }
+    } elsif ($line =~ /^>/) {
+        my @items;
+        for (; $i < @lines && $lines[$i] =~ /^>\s?(.*)$/; ++$i) { push @items, $1; }
+        --$i;
+        box(@items);
     } elsif ($line =~ /^\s*\|/) {
         my @block = ($line);
         push @block, $lines[++$i] while $i + 1 < @lines && $lines[$i + 1] =~ /^\s*\|/;
@@ -218,5 +270,6 @@ for (my $i = 0; $i < @lines; ++$i) {
     }
 }
 open my $file, '>:utf8', $target or die "$target: $!\n";
+s/$CODE//g for @out;
 print $file "\x{FEFF}", map { "$_\r\n" } @out;
 close $file or die "$target: $!\n";
