@@ -155,11 +155,12 @@ void RefuseResult(const MadeResult& made, ProgramInput& input) {
 }
 
 // /out=replace. A program that failed silently often leaves nothing: an
-// empty result for a text is put back only when the user says so.
-void DeliverReplace(const RunRequest& request, ProgramInput& input, const ProgramRun& run, const MadeResult& made,
-                    bool textWasEmpty) {
+// empty result for a text is put back only when the user says so (after a
+// failure too: the question whether to use the result did not say that it
+// is empty).
+void DeliverReplace(const RunRequest& request, ProgramInput& input, const MadeResult& made, bool textWasEmpty) {
     if (made.verdict != Verdict::Usable) return RefuseResult(made, input);
-    if (made.bytes->empty() && !textWasEmpty && run.exitCode == 0 && !AskWarning(kEmptyResultAsk)) {
+    if (made.bytes->empty() && !textWasEmpty && !AskWarning(kEmptyResultAsk)) {
         KeepDeclinedResult(input, *made.bytes);
         return;
     }
@@ -236,7 +237,10 @@ void Take(const RunRequest& request, ProgramInput& input, ProgramRun& run, std::
             ShowWarning(FormatMessageTexts(kProgramFailedNotUsed, {code, ErrorLines(run)}));
             return;
         }
-        if (output != OutputMode::Show && !FailedResultAccepted(run)) {
+        // An output cut at the limit is no result to offer or to keep: it is
+        // refused as too large below.
+        const bool cut = request.modes.pipe && run.filter.OutputTooLarge;
+        if (output != OutputMode::Show && !cut && !FailedResultAccepted(run)) {
             KeepDeclinedResult(input, request.modes.pipe ? run.filter.Output : std::string());
             return;
         }
@@ -247,7 +251,7 @@ void Take(const RunRequest& request, ProgramInput& input, ProgramRun& run, std::
     const MadeResult made = MakeResult(request, input, run, output == OutputMode::Replace ? editorText : loaded);
     switch (output) {
     case OutputMode::Replace:
-        return DeliverReplace(request, input, run, made, textWasEmpty);
+        return DeliverReplace(request, input, made, textWasEmpty);
     case OutputMode::After:
         return DeliverAfter(request, input, made, editorText);
     case OutputMode::Show:

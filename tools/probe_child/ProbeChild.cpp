@@ -39,6 +39,8 @@
 //                      piece at a time (a filter that writes before it has
 //                      read everything)
 //   --stdout-hex=HEX   write these bytes to standard output
+//   --stdout-size=N    then N bytes "x", a piece at a time (an output larger
+//                      than the tool takes)
 //   --stderr=TEXT      write this line to standard error
 //   --exit=CODE        the exit code (default 0)
 //   --lenient          other --name arguments are ignored: the options of the
@@ -65,6 +67,7 @@
 //          probe then ends with exit code 2)
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -82,6 +85,7 @@ struct Instructions {
     std::string writeBytes;
     long long setBackSeconds = 0;
     long long extendTo = -1;
+    long long stdoutSize = 0;
     long holdAfterMs = -1, spawnMs = -1, sleepMs = 0;
     bool spawnHolding = false, lenient = false;
     int exitCode = 0;
@@ -126,7 +130,8 @@ void Apply(const std::string& argument, Instructions& in) {
     else if (name == "--echo-stdin") in.echoStdin = true;
     else if (name == "--stdout-hex") {
         if (!HexBytes(value, in.stdoutBytes)) in.unknown = argument;
-    } else if (name == "--stderr") in.stderrText = value;
+    } else if (name == "--stdout-size") in.stdoutSize = std::strtoll(value.c_str(), nullptr, 10);
+    else if (name == "--stderr") in.stderrText = value;
     else if (name == "--stderr-hex") {
         if (!HexBytes(value, in.stderrText)) in.unknown = argument;
     }
@@ -364,6 +369,13 @@ int main(int argc, char** argv) {
         DWORD written = 0;
         WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), in.stdoutBytes.data(), static_cast<DWORD>(in.stdoutBytes.size()),
                   &written, nullptr);
+    }
+    const std::string piece(1 << 20, 'x');
+    for (long long left = in.stdoutSize; left > 0;) {
+        const DWORD size = static_cast<DWORD>(std::min<long long>(left, static_cast<long long>(piece.size())));
+        DWORD written = 0;
+        if (!WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), piece.data(), size, &written, nullptr)) break;
+        left -= written;
     }
     if (!in.stderrText.empty()) {
         const std::string line = in.stderrText + "\r\n";
