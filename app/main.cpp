@@ -8,6 +8,8 @@
 #include "host/HostLink.h"
 #include "support/PhaseLog.h"
 #include "support/core/CommandLine.h"
+#include "support/core/Texts.h"
+#include "support/core/ToolError.h"
 
 namespace {
 
@@ -36,6 +38,19 @@ void LetCrashesReachTheFilter() {
     if (get != nullptr && set != nullptr && get(&flags)) set(flags & ~kCallbackFilterEnabled);
 }
 
+// Every text of the tool is code page 932 and reaches the system through the
+// ANSI calls: on any other ANSI code page (a system locale not Japanese, or
+// the system-wide UTF-8 option) each would come out garbled. Then the tool
+// says so once, in UTF-16, and does nothing else. The box has no owner: an
+// owner would be disabled while it shows, and the editor is left untouched.
+bool RunsOnCodePage932() {
+    const UINT codePage = GetACP();
+    if (codePage == 932) return true;
+    const std::wstring text = FormatWideMessageText(kWrongCodePage, std::to_wstring(codePage));
+    MessageBoxW(nullptr, text.c_str(), kAppCaptionWide, MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+    return false;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -49,6 +64,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The host is captured before the tool creates or shows any window: the
     // window in front is still the one that started the tool.
     InitHostLink();
+    // (Nothing of the editor has been asked or changed yet: capturing it only
+    // looked at the window in front.)
+    if (!RunsOnCodePage932()) return 0;
     // The lead-byte set, filled once at start from the platform's code page.
     SystemCodePage();
 

@@ -1,9 +1,20 @@
 #pragma once
 
 // Every text that the user sees, in one place. The source is UTF-8; the build
-// turns each literal into code page 932 bytes.
+// turns each narrow literal into code page 932 bytes.
 
 inline constexpr char kAppCaption[] = "Pelmarind";
+// The one text shown in UTF-16, when the system's ANSI code page is not 932
+// (every other text would come out garbled): Japanese, a blank line, English,
+// so that one of them is readable whatever the code page. %s stands for the
+// code page's number, in both places.
+inline constexpr wchar_t kAppCaptionWide[] = L"Pelmarind";
+inline constexpr wchar_t kWrongCodePage[] =
+    L"Pelmarind を実行できません。Windows のシステム ロケールが日本語ではないか、「ベータ: ワールドワイド言語サポートで "
+    L"Unicode UTF-8 を使用」がオンになっています（コード ページ %s。必要なのは 932 です）。Zorvane のテキストは変更して"
+    L"いません。設定は guide.txt の「動作環境」を参照してください。\r\n\r\n"
+    L"Pelmarind cannot run: the system locale is not Japanese, or \"Beta: Use Unicode UTF-8 for worldwide language "
+    L"support\" is on (code page %s; 932 is needed). The text in Zorvane has not been changed. See 動作環境 in guide.txt.";
 inline constexpr char kNotStartedFromHost[] = "Zorvaneの[ツール]から実行して下さい。";
 inline constexpr char kTempFileFailed[] = "テンポラリファイルの作成に失敗しました。";
 inline constexpr char kLaunchFailedSuffix[] = "の起動に失敗しました。";

@@ -22,3 +22,11 @@ std::string FormatMessageTexts(const char* pattern, std::initializer_list<std::s
     formatted.append(text, from, std::string::npos);
     return formatted;
 }
+
+std::wstring FormatWideMessageText(const wchar_t* pattern, const std::wstring& argument) {
+    std::wstring text = pattern;
+    for (std::size_t at = text.find(L"%s"); at != std::wstring::npos; at = text.find(L"%s", at + argument.size())) {
+        text.replace(at, 2, argument);
+    }
+    return text;
+}

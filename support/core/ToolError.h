@@ -16,3 +16,7 @@ std::string FormatMessageText(const char* pattern, const std::string& argument);
 // The message with each "%s" replaced by the next argument, in one pass (an
 // argument that holds "%s" stays as it is); "%s" left over become empty.
 std::string FormatMessageTexts(const char* pattern, std::initializer_list<std::string> arguments);
+
+// The wide message with every "%s" replaced by the argument (a text shown in
+// UTF-16 names its one value once in each of its languages).
+std::wstring FormatWideMessageText(const wchar_t* pattern, const std::wstring& argument);

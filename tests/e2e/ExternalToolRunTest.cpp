@@ -810,14 +810,8 @@ std::vector<DWORD> WatcherCopies(const std::vector<DWORD>& runs) {
     const DWORD asked = GetTickCount();
     do {
         copies.clear();
-        const FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
-            if (lstrcmpiA(entry.szExeFile, "pelmarind.exe") == 0 &&
-                std::find(runs.begin(), runs.end(), entry.th32ProcessID) == runs.end()) {
-                copies.push_back(entry.th32ProcessID);
-            }
+        for (const DWORD pid : ToolCopies()) {
+            if (std::find(runs.begin(), runs.end(), pid) == runs.end()) copies.push_back(pid);
         }
         if (copies.size() == 1) break;
         Sleep(20);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/core/Texts.h"
+#include "support/core/ToolError.h"
 #include "tests/robot/LocalWindow.h"
 #include "tests/robot/Probe.h"
 #include "tests/robot/Robot.h"
@@ -51,6 +52,43 @@ TEST(Startup, NotStartedFromTheHostSaysSoAndEnds) {
 
     PressButton(box->window, IDOK);
     EXPECT_EQ(tool.Wait(15000), std::optional<DWORD>(0));
+}
+
+// On an ANSI code page other than 932 every narrow text would be garbled: the
+// tool says so in UTF-16 and ends before it asks the editor anything, locks it
+// or starts anything. Under Wine a process takes its code page from the Unix
+// locale it was started with, which its children inherit (not from the
+// Windows environment): ctest runs this test once more with LC_ALL=C, where
+// the editor and the tool get 1252 as on a Western system.
+TEST(Startup, OnAnotherCodePageSaysSoReadablyAndLeavesTheEditorAlone) {
+    if (GetACP() == 932) GTEST_SKIP() << "code page 932 (the test runs again under LC_ALL=C)";
+    ASSERT_EQ(GetACP(), 1252u);
+    EndToolCopies();  // (a watcher left by an earlier test would hide one this run started)
+    TempDir dir;
+    const std::string record = dir.File("probe.log");
+    StandinHost host({"--text=hello"},
+                     ToolCommand("\"/app=" + ProbePath() + "\" \"--record=" + record + "\""));
+    ASSERT_TRUE(host.Ready());
+    const auto box = WaitForMessageBox(host.WaitForStartedPid(30000), 15000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(UnicodeTextOf(box->window), kAppCaptionWide);
+    EXPECT_EQ(UnicodeTextOf(GetDlgItem(box->window, 0xFFFF)), FormatWideMessageText(kWrongCodePage, L"1252"));
+    EXPECT_TRUE(box->errorIcon);
+    EXPECT_EQ(box->owner, nullptr);
+    EXPECT_TRUE(IsWindowEnabled(host.Main()) && IsWindowEnabled(host.Owner())) << "while the box shows";
+
+    PressButton(box->window, IDOK);
+    ASSERT_TRUE(host.WaitForExit(30000));
+    EXPECT_EQ(host.Records("ended").at(0).at("exit"), "0");
+    EXPECT_TRUE(host.Records("msg").empty()) << "the editor was asked";
+    for (const auto& r : host.AllRecords()) {
+        if (r.at("tag") != "state" && r.at("tag") != "after") continue;
+        EXPECT_EQ(r.at("title") + "|" + r.at("owner_title"), "memo.txt - Zorvane|Zorvane");
+        EXPECT_EQ(r.at("owner_enabled") + r.at("main_enabled"), "11");
+    }
+    EXPECT_EQ(host.FinalText(), "hello");
+    EXPECT_FALSE(FileExists(record)) << "the program ran";
+    EXPECT_TRUE(ToolCopies().empty()) << "a watcher was started";
 }
 
 TEST(Startup, ReadsTheSelection) {

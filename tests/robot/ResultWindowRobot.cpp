@@ -12,10 +12,3 @@ HWND WaitForResultWindow(DWORD pid, DWORD timeoutMs) {
     } while (GetTickCount() - start < Scaled(timeoutMs));
     return nullptr;
 }
-
-std::wstring UnicodeTextOf(HWND control) {
-    std::wstring text(static_cast<std::size_t>(SendMessageW(control, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-    return text;
-}

@@ -172,9 +172,14 @@ std::string Utf8ToCodePage932(const std::string& utf8) {
     const int wide = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring text(static_cast<std::size_t>(wide), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), wide);
-    const int narrow = WideCharToMultiByte(932, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+    return WideToCodePage932(text);
+}
+
+std::string WideToCodePage932(const std::wstring& text) {
+    const int size = static_cast<int>(text.size());
+    const int narrow = WideCharToMultiByte(932, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(narrow), '\0');
-    WideCharToMultiByte(932, 0, text.data(), wide, bytes.data(), narrow, nullptr, nullptr);
+    WideCharToMultiByte(932, 0, text.data(), size, bytes.data(), narrow, nullptr, nullptr);
     return bytes;
 }
 
@@ -286,6 +291,13 @@ std::string TextOf(HWND window) {
     std::string text(static_cast<std::size_t>(length) + 2, '\0');
     SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+std::wstring UnicodeTextOf(HWND window) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 
@@ -424,21 +436,27 @@ std::vector<StandinHost::Record> ReadLogRecords(const std::string& path, const s
     return records;
 }
 
+std::vector<DWORD> ToolCopies() {
+    std::vector<DWORD> copies;
+    const FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "pelmarind.exe") == 0) copies.push_back(entry.th32ProcessID);
+    }
+    return copies;
+}
+
 void EndToolCopies() {
     // Until a look finds none: a copy that was still starting (a watcher
     // started by a run ended at that moment) may show only in a later look.
     for (int look = 0; look < 20; ++look) {
-        bool found = false;
-        const FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
-            if (lstrcmpiA(entry.szExeFile, "pelmarind.exe") != 0) continue;
-            found = true;
-            const KernelHandle copy(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        const std::vector<DWORD> copies = ToolCopies();
+        for (const DWORD pid : copies) {
+            const KernelHandle copy(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
             if (copy && TerminateProcess(copy.Get(), 0)) WaitForSingleObject(copy.Get(), 5000);
         }
-        if (!found && look > 0) return;
+        if (copies.empty() && look > 0) return;
         Sleep(100);
     }
 }

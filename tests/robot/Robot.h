@@ -23,6 +23,7 @@ std::vector<std::string> FilesIn(const std::string& folder);
 // A UTF-8 text (the project's documents) as code page 932 bytes, as the
 // program's own texts are.
 std::string Utf8ToCodePage932(const std::string& utf8);
+std::string WideToCodePage932(const std::wstring& text);
 
 // A fresh folder under the temporary-files folder, removed with its contents.
 class TempDir {
@@ -88,6 +89,9 @@ HWND WaitForTopLevelWindow(DWORD pid, const char* className, DWORD timeoutMs);
 std::string ClassNameOf(HWND window);
 // Window text through WM_GETTEXT, which works for other processes' controls.
 std::string TextOf(HWND window);
+// The same in UTF-16, for texts that the narrow form would lose (the result
+// window's control, a box shown in UTF-16 on another code page).
+std::wstring UnicodeTextOf(HWND window);
 // The entries of another process's combo box, as code page 932 (asked for in
 // UTF-16: under Wine a cross-process CB_GETLBTEXT answers UTF-16 even to the
 // narrow call).
@@ -151,6 +155,8 @@ private:
 // unless it is empty. A last line not yet ended is left out.
 std::vector<StandinHost::Record> ReadLogRecords(const std::string& path, const std::string& tag = {});
 
-// Ends every running copy of the tool (pelmarind.exe): the watcher that stays
-// after the last run among them.
+// The process ids of every running copy of the tool (pelmarind.exe).
+std::vector<DWORD> ToolCopies();
+// Ends every running copy of the tool: the watcher that stays after the last
+// run among them.
 void EndToolCopies();

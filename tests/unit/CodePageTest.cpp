@@ -47,4 +47,6 @@ TEST(Texts, AreCodePage932Bytes) {
     EXPECT_EQ(std::string(kLockPrefix), "[\x83\x8D\x83\x62\x83\x4E] ");
     EXPECT_EQ(std::string(kCannotCreateFile).substr(0, 8), "\xCC\xA7\xB2\xD9 %s ");
     EXPECT_EQ(std::string(kNotStartedFromHost).size(), 37u);
+    // A wide text is UTF-16 (UTF-32 natively), not widened bytes.
+    EXPECT_EQ(std::wstring(kWrongCodePage).substr(10, 4), L"\u3092\u5B9F\u884C\u3067");
 }

@@ -21,3 +21,7 @@ TEST(FormatMessageTexts, FillsEachPlaceInOnePass) {
     EXPECT_EQ(FormatMessageTexts("a %s b %s c", {"1", "%s"}), "a 1 b %s c");
     EXPECT_EQ(FormatMessageTexts("%s%s", {"x"}), "x");
 }
+
+TEST(FormatWideMessageText, FillsEveryPlaceWithTheOneValue) {
+    EXPECT_EQ(FormatWideMessageText(L"a %s b %s", L"%s1"), L"a %s1 b %s1");
+}

@@ -78,6 +78,11 @@ TEST(Guide, QuotesEveryMessageOfTheProgram) {
         std::string guide = Utf8ToCodePage932(ReadFileBytes(path));
         if (wrapped) guide = WithoutBlanks(guide);
         ASSERT_FALSE(guide.empty()) << path;
+        const auto expectQuoted = [&](const std::string& line) {
+            const std::string quote = "「" + line + "」";
+            EXPECT_NE(guide.find(wrapped ? WithoutBlanks(quote) : quote), std::string::npos)
+                << path << " " << HexText(line);
+        };
         for (const char* message : kMessageTexts) {
             // A message's line breaks and the file name it adds after them
             // are not quoted; each line of it is, with "%s" where a name goes.
@@ -85,13 +90,13 @@ TEST(Guide, QuotesEveryMessageOfTheProgram) {
             for (std::size_t start = 0; start < text.size();) {
                 const std::size_t end = std::min(text.find("\r\n", start), text.size());
                 const std::string line = text.substr(start, end - start);
-                if (!line.empty() && line != "%s") {
-                    const std::string quote = "「" + line + "」";
-                    EXPECT_NE(guide.find(wrapped ? WithoutBlanks(quote) : quote), std::string::npos)
-                        << path << " " << HexText(line);
-                }
+                if (!line.empty() && line != "%s") expectQuoted(line);
                 start = end + 2;
             }
         }
+        // The message shown in UTF-16 on another code page: its Japanese
+        // line (its English one follows a blank line).
+        const std::wstring wrongCodePage = kWrongCodePage;
+        expectQuoted(WideToCodePage932(wrongCodePage.substr(0, wrongCodePage.find(L"\r\n"))));
     }
 }
