@@ -8,7 +8,7 @@
 #   scripts/vm-e2e.sh --gtest_filter='Startup.*'
 # Environment:
 #   PELMARIND_VM_ACCEL    kvm or tcg (default: kvm when this machine offers it)
-#   PELMARIND_VM_TIMEOUT  seconds for the whole machine run (default 1800 under
+#   PELMARIND_VM_TIMEOUT  seconds for the whole machine run (default 3000 under
 #                         tcg, 900 under kvm); past it QEMU is stopped
 # Exits with the suite's status. Installs what is missing first; keeps the
 # guest kernel, its initramfs and a 32-bit Wine prefix in build/vm.
@@ -168,7 +168,7 @@ main() {
         # would: with SMAP on, Wine's return from a system call oopses the guest
         # and every Wine process is killed. Without SMAP it runs.
         accel_options=(-accel tcg,thread=multi,tb-size=512 -cpu max,-smap)
-        limit=${PELMARIND_VM_TIMEOUT:-1800}
+        limit=${PELMARIND_VM_TIMEOUT:-3000}
     fi
     # The suite's own time-out ends a hung suite with its output and a status
     # before the machine's ends everything.
