@@ -1036,12 +1036,12 @@ TEST_F(ExternalToolRun, AFilterTakesTheOutputOfASuccessfulProgramOnly) {
         {"NUL, nowhere to keep it", true, "b", "/io=pipe --stdout-hex=610062", "b", "b",
          {{kWriteBackFailed + notKept, IDOK}}, std::nullopt, true},
         {"emptied file, いいえ", false, "b", "--write-hex=", "b", "b", {{kEmptyResultAsk, IDNO}, {declined, IDOK}}, ""},
-        // はい to a failed program's result does not empty the text unasked.
         // An output over the limit is refused as too large, not offered cut
         // (shown where the limit can be reached: the 32-bit build's).
         {"exit 3, output over the limit", true, "b",
          "/io=pipe --stdout-size=" + std::to_string(kMaxTextBytes + 1) + " --exit=3", "b", "b",
          {{kFilterOutputTooLarge, IDOK}}},
+        // はい to a failed program's result does not empty the text unasked.
         {"emptied file, exit 3, はい", false, "b", "--write-hex= --exit=3", "b", "b",
          {{FormatMessageTexts(kProgramFailedAsk, {"3", ""}), IDYES}, {kEmptyResultAsk, IDNO}, {declined, IDOK}}, ""},
         {"UTF-8 round trip", true, japanese, "/io=pipe,utf8 --echo-stdin", japaneseUtf8, japanese},
